@@ -1,0 +1,96 @@
+#pragma once
+
+#include "platform/SinglePoint.h"
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// 32-bit ARGB colour as the drawing code writes it: 0xFFFF0000 is opaque red.
+using TColor32 = std::uint32_t;
+
+// A raster bitmap over a premultiplied ARGB QImage, offering exactly the
+// drawing operations the map and the instruments use. All drawing is
+// anti-aliased and takes sub-pixel coordinates unless the name says otherwise.
+class Bitmap32 {
+public:
+    Bitmap32() = default;
+    Bitmap32(int width, int height);
+
+    void SetSize(int width, int height);
+    int Width() const { return m_image.width(); }
+    int Height() const { return m_image.height(); }
+    bool Empty() const { return m_image.isNull(); }
+
+    const QImage& Image() const { return m_image; }
+    QImage& Image() { return m_image; }
+    // Reads one pixel back as un-premultiplied ARGB (0 outside the bitmap).
+    TColor32 Pixel(int x, int y) const;
+
+    // Fills the whole bitmap with one colour (Clear is the same with transparent).
+    void Fill(TColor32 color);
+    void Clear(TColor32 color = 0x00000000);
+    // Fills [x1, x2) x [y1, y2) without anti-aliasing; the colour replaces what was there.
+    void FillRect(int x1, int y1, int x2, int y2, TColor32 color);
+    // One-pixel frame whose corners (x1, y1) and (x2, y2) are both drawn.
+    void FrameRect(int x1, int y1, int x2, int y2, TColor32 color);
+    // One-pixel vertical line from y1 to y2, both ends included.
+    void VertLine(int x, int y1, int y2, TColor32 color);
+
+    // Anti-aliased one-pixel line between sub-pixel points; the last pixel is
+    // left out, so joined lines do not double-blend their common point.
+    void LineAA(float x1, float y1, float x2, float y2, TColor32 color);
+    // The same line, coloured pixel by pixel from the dash pattern. The
+    // pattern position carries over from one dashed line to the next and
+    // restarts only with SetDashPattern. Entries 0x00000000 leave pixels untouched.
+    void SetDashPattern(const std::vector<TColor32>& pattern);
+    void DashedLineAA(float x1, float y1, float x2, float y2);
+    // Open polyline through the points (each segment without its last pixel).
+    void PolylineAA(const std::vector<TSinglePoint>& points, TColor32 color);
+
+    // Filled polygon, even-odd rule, vertices rounded to 1/65536 pixel, no transformation.
+    void PolygonAA(const std::vector<TSinglePoint>& points, TColor32 color);
+    // Circle outline of the given stroke width centred on the radius.
+    void CircleAA(float cx, float cy, float radius, float strokeWidth, TColor32 color);
+    void DiscAA(float cx, float cy, float radius, TColor32 color);
+    // Ring band between two radii over the clock angles [fromDeg, toDeg]
+    // (degrees clockwise from straight up).
+    void ArcBandAA(float cx, float cy, float innerRadius, float outerRadius, float fromDeg, float toDeg,
+                   TColor32 color);
+    // A dot of one pixel's area at a sub-pixel position, spread over its neighbours.
+    void DotAA(float x, float y, TColor32 color);
+
+    // Text in the default font face; only the size in points is set.
+    void SetFontSize(int points);
+    int FontSize() const { return m_fontSize; }
+    QSize TextExtent(const QString& text) const;
+    // Text whose bounding box has its top left corner at (x, y).
+    void TextOut(int x, int y, const QString& text, TColor32 color);
+    // Text centred on (cx, cy) and turned clockwise by angleDeg about that centre.
+    void TextRotated(float cx, float cy, float angleDeg, const QString& text, TColor32 color);
+
+    // Copies source onto this bitmap at (x, y), replacing the pixels (no blending).
+    void CopyFrom(const Bitmap32& source, int x = 0, int y = 0);
+    // Draws source over this bitmap at (x, y) with per-pixel alpha.
+    void BlendFrom(const Bitmap32& source, int x = 0, int y = 0);
+    // Every pixel exactly equal to `from` becomes `to`.
+    void ReplaceColor(TColor32 from, TColor32 to);
+
+    // Called after every drawing operation, so that a surface holding this
+    // bitmap learns that it has to be shown anew.
+    void SetOnChanged(std::function<void()> onChanged) { m_onChanged = std::move(onChanged); }
+    void Changed() const {
+        if (m_onChanged) m_onChanged();
+    }
+
+private:
+    QImage m_image;
+    int m_fontSize = 8;
+    std::vector<TColor32> m_dash;
+    std::size_t m_dashPos = 0;
+    std::function<void()> m_onChanged;
+};

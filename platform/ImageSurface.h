@@ -1,0 +1,139 @@
+#pragma once
+
+#include "platform/Bitmap32.h"
+
+#include <QPointer>
+#include <QRectF>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+class ImageSurface;
+
+// One bitmap layer of an ImageSurface. The object that creates a layer owns it
+// (through std::unique_ptr); destroying the layer removes it from its surface.
+class BitmapLayer {
+public:
+    enum class DrawMode { Opaque, Blend };
+
+    explicit BitmapLayer(ImageSurface* surface);
+    ~BitmapLayer();
+    BitmapLayer(const BitmapLayer&) = delete;
+    BitmapLayer& operator=(const BitmapLayer&) = delete;
+
+    Bitmap32& Bitmap() { return m_bitmap; }
+    const Bitmap32& Bitmap() const { return m_bitmap; }
+    ImageSurface* Surface() const { return m_surface; }
+
+    // Where the layer's bitmap is shown, in surface pixels. The bitmap is
+    // drawn at the rectangle's top left (rounded), unscaled.
+    void SetLocation(const QRectF& location);
+    QRectF Location() const { return m_location; }
+
+    void SetVisible(bool visible);
+    bool Visible() const { return m_visible; }
+
+    void SetDrawMode(DrawMode mode);
+    DrawMode GetDrawMode() const { return m_drawMode; }
+    void SetMasterAlpha(int alpha);
+    int MasterAlpha() const { return m_masterAlpha; }
+
+    void SetTag(int tag) { m_tag = tag; }
+    int Tag() const { return m_tag; }
+
+    void SetCursor(Qt::CursorShape cursor) { m_cursor = cursor; }
+    Qt::CursorShape Cursor() const { return m_cursor; }
+
+    // A layer that takes mouse events is hit anywhere inside its location
+    // rectangle, not only on its drawn pixels.
+    void SetMouseEvents(bool on) { m_mouseEvents = on; }
+    bool MouseEvents() const { return m_mouseEvents; }
+    bool HitTest(const QPointF& p) const;
+
+    void BringToFront();
+    void SendToBack();
+
+    // Tells the surface that the layer's bitmap changed.
+    void Changed();
+
+private:
+    QPointer<ImageSurface> m_surface;
+    Bitmap32 m_bitmap;
+    QRectF m_location;
+    bool m_visible = true;
+    DrawMode m_drawMode = DrawMode::Opaque;
+    int m_masterAlpha = 255;
+    int m_tag = 0;
+    Qt::CursorShape m_cursor = Qt::ArrowCursor;
+    bool m_mouseEvents = false;
+};
+
+// A widget showing a base bitmap with a stack of layers above it, bottom to
+// top. Drawing between BeginUpdate and EndUpdate (which nest) is shown with
+// exactly one repaint when the outermost bracket ends; drawing outside a
+// bracket is shown on its own.
+class ImageSurface : public QWidget {
+    Q_OBJECT
+public:
+    explicit ImageSurface(QWidget* parent = nullptr);
+    ~ImageSurface() override;
+
+    Bitmap32& Bitmap() { return m_bitmap; }
+    const Bitmap32& Bitmap() const { return m_bitmap; }
+    // Resizes the base bitmap (the widget's size follows).
+    void SetBitmapSize(int width, int height);
+
+    // Layers bottom to top.
+    const std::vector<BitmapLayer*>& Layers() const { return m_layers; }
+    int LayerIndex(const BitmapLayer* layer) const;
+    // The topmost visible layer that takes mouse events and contains p.
+    BitmapLayer* LayerAt(const QPointF& p) const;
+
+    void BeginUpdate();
+    void EndUpdate();
+    bool Updating() const { return m_updateCount > 0; }
+    // Something on the surface changed: repaint now, or when the outermost bracket ends.
+    void Changed();
+    // How many repaints have been asked for so far (each bracket counts once).
+    int RepaintCount() const { return m_repaintCount; }
+
+    // Base bitmap and visible layers composed as they appear on screen.
+    QImage Render() const;
+    // Composes into a target of the surface's size (reused by the widget).
+    void RenderInto(QImage& target, const QRect& area) const;
+
+    // The layer that got the last press and keeps the mouse until release.
+    BitmapLayer* PressedLayer() const { return m_pressed; }
+
+signals:
+    // Emitted once per repaint request (once per outermost update bracket).
+    void SurfaceChanged();
+    // Mouse events in surface pixels with the topmost layer under the mouse
+    // that takes events (or the pressed layer while a button is held).
+    void MouseDown(QMouseEvent* event, const QPointF& pos, BitmapLayer* layer);
+    void MouseMove(QMouseEvent* event, const QPointF& pos, BitmapLayer* layer);
+    void MouseUp(QMouseEvent* event, const QPointF& pos, BitmapLayer* layer);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    QSize sizeHint() const override;
+
+private:
+    friend class BitmapLayer;
+    void AddLayer(BitmapLayer* layer);
+    void RemoveLayer(BitmapLayer* layer);
+    void MoveLayer(BitmapLayer* layer, bool toFront);
+    void UpdateCursor(const QPointF& pos);
+
+    Bitmap32 m_bitmap;
+    std::vector<BitmapLayer*> m_layers;
+    int m_updateCount = 0;
+    bool m_dirty = false;
+    int m_repaintCount = 0;
+    BitmapLayer* m_pressed = nullptr;
+    mutable QImage m_backing;
+};
