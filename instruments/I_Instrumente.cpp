@@ -1,0 +1,256 @@
+#include "instruments/I_Instrumente.h"
+
+#include "world/InstrumentUtilsClass.h"
+
+#include <QRectF>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace {
+constexpr TColor32 clWhite = 0xFFFFFFFF;
+constexpr TColor32 clBlack = 0xFF000000;
+constexpr TColor32 clGrey = 0xFF7F7F7F;
+constexpr TColor32 clRed = 0xFFFF0000;
+
+constexpr float DegToRad = std::numbers::pi_v<float> / 180.0f;
+
+// Marks sit on pixel boundaries; halves go to the even neighbour so that a
+// face of even width stays symmetric.
+int RoundEven(float v) {
+    return static_cast<int>(std::nearbyint(v));
+}
+} // namespace
+
+TImageLock::TImageLock(ImageSurface* image) : m_image(image) {
+    if (m_image) m_image->BeginUpdate();
+}
+
+TImageLock::~TImageLock() {
+    if (!m_image) return;
+    if (m_changed) m_image->Changed();
+    m_image->EndUpdate();
+}
+
+TInstrument::~TInstrument() = default;
+
+std::shared_ptr<TInstrument> TInstrument::Create(ImageSurface* image, int left, int top, int width,
+                                                 const std::shared_ptr<IObserver>& radial) {
+    return Initialised(std::shared_ptr<TInstrument>(new TInstrument()), image, left, top, width, radial);
+}
+
+void TInstrument::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
+                       const std::shared_ptr<IObserver>& radial) {
+    FVisible = false;
+    FLeft = aLeft;
+    FTop = aTop;
+    FWidth = aWidth;
+    FSF = static_cast<float>(aWidth) / 300.0f;
+    FXm = static_cast<float>(aWidth) / 2.0f;
+    FYm = FXm;
+    FR = FYm - 10.0f * FSF;
+    FR1 = FR - 53.0f * FSF;
+    FR2 = FR1 + 14.0f * FSF;
+    FR3 = FR1 + 7.0f * FSF;
+    FRD2 = FR / 7.0f;
+    FRD1 = FR + FRD2;
+
+    Image32 = anImage;
+    {
+        TImageLock lock(Image32);
+        InstrumentLayer = std::make_unique<BitmapLayer>(anImage);
+        InstrumentLayer->Bitmap().SetSize(FWidth, FWidth);
+        InstrumentLayer->SetDrawMode(BitmapLayer::DrawMode::Opaque);
+        InstrumentLayer->SetMasterAlpha(255);
+        InstrumentLayer->SetVisible(false);
+        InstrumentLayer->SetLocation(QRectF(FLeft, FTop, FWidth, FWidth));
+    }
+    FRadial = radial;
+}
+
+void TInstrument::SetVisible(bool value) {
+    if (value == FVisible) return;
+    TImageLock lock(Image32);
+    FVisible = value;
+    ShowLayers(value);
+    if (value) Paint();
+    lock.MarkChanged();
+}
+
+void TInstrument::ShowLayers(bool value) {
+    InstrumentLayer->SetVisible(value);
+}
+
+void TInstrument::FullRepaint() {
+    TImageLock lock(Image32);
+    Paint();
+    lock.MarkChanged();
+}
+
+TSinglePoint TInstrument::FacePoint(float r, float phiDeg, float k) const {
+    const float s = std::sin(phiDeg * DegToRad);
+    const float c = std::cos(phiDeg * DegToRad);
+    return {FXm + r * s + k * c, FYm - r * c + k * s};
+}
+
+void TInstrument::Paint() {
+    Bitmap32& bmp = InstrumentLayer->Bitmap();
+    bmp.Fill(clGrey);
+    bmp.CircleAA(FXm, FYm, FR, 1.0f, clBlack);
+    bmp.CircleAA(FXm, FYm, FR - 1.0f, 1.0f, clWhite);
+    bmp.DiscAA(FXm, FYm, FR - 3.0f, clBlack);
+    if (FDrehknopf1) PaintKnob(225.0f, FKnopfText1);
+    if (FDrehknopf2) PaintKnob(135.0f, FKnopfText2);
+    PaintScale();
+    PaintSymbols();
+}
+
+void TInstrument::PaintKnob(float clockDeg, const QString& text) {
+    Bitmap32& bmp = InstrumentLayer->Bitmap();
+    const TSinglePoint k = FacePoint(FRD1, clockDeg);
+    bmp.CircleAA(k.X, k.Y, FRD2, 1.0f, clWhite);
+    bmp.DiscAA(k.X, k.Y, FRD2 - 1.0f, clBlack);
+    if (text.isEmpty()) return;
+    bmp.SetFontSize(bmp.Width() * 10 / 300);
+    const QSize ext = bmp.TextExtent(text);
+    bmp.TextOut(static_cast<int>(std::lround(k.X - ext.width() / 2.0f)),
+                static_cast<int>(std::lround(k.Y - ext.height() / 2.0f)), text, clWhite);
+}
+
+void TInstrument::PaintScale() {
+    Bitmap32& bmp = InstrumentLayer->Bitmap();
+    const float h = FScaleHeading;
+    const float whole = std::floor(h);
+    // The multiple of ten below h is taken from the integer part alone, so
+    // that rounding in h - off can never drop it to the ten below.
+    const int wholeInt = static_cast<int>(whole);
+    const int lastDigit = ((wholeInt % 10) + 10) % 10;
+    const float off = static_cast<float>(lastDigit) + (h - whole);
+    int v = wholeInt - lastDigit;
+
+    bmp.SetFontSize(12);
+    for (int i = 0; i < 36; ++i) {
+        const float phi = 10.0f * static_cast<float>(i) - off;
+        const TSinglePoint a = FacePoint(FR1, phi);
+        const TSinglePoint b = FacePoint(FR2, phi);
+        bmp.LineAA(a.X, a.Y, b.X, b.Y, clWhite);
+
+        if (v % 30 == 0) {
+            QString label;
+            if (FMainDirections && v % 90 == 0) {
+                static const char* const names[] = {"N", "E", "S", "W", "N"};
+                label = QString::fromLatin1(names[v / 90]);
+            } else {
+                label = QString::number(v / 10);
+            }
+            const QSize ext = bmp.TextExtent(label);
+            const float m =
+                0.5f * std::hypot(static_cast<float>(ext.width()), static_cast<float>(ext.height()));
+            const float r = FSkalaInnen ? FR2 - m - 1.0f : FR2 + m + 1.0f;
+            const TSinglePoint c = FacePoint(r, phi);
+            bmp.TextRotated(c.X, c.Y, phi, label, clWhite);
+        }
+
+        const TSinglePoint a5 = FacePoint(FR1, phi + 5.0f);
+        const TSinglePoint b5 = FacePoint(FR3, phi + 5.0f);
+        bmp.LineAA(a5.X, a5.Y, b5.X, b5.Y, clWhite);
+
+        v += 10;
+        if (v > 360) v -= 360;
+    }
+}
+
+void TInstrument::PaintSymbols() {
+    Bitmap32& bmp = InstrumentLayer->Bitmap();
+    const float rm = FR - 60.0f * FSF;
+    const bool inner = FSkalaInnen;
+
+    // Red wedges at the bezel, 10 px deep; B is A mirrored.
+    auto quadA = [&](float phi) {
+        bmp.PolygonAA({FacePoint(FR - 13.0f, phi, 0.0f), FacePoint(FR - 3.0f, phi, -3.0f),
+                       FacePoint(FR - 3.0f, phi, 4.0f), FacePoint(FR - 13.0f, phi, 1.0f)},
+                      clRed);
+    };
+    auto quadB = [&](float phi) {
+        bmp.PolygonAA({FacePoint(FR - 13.0f, phi, -1.0f), FacePoint(FR - 3.0f, phi, -4.0f),
+                       FacePoint(FR - 3.0f, phi, 3.0f), FacePoint(FR - 13.0f, phi, 0.0f)},
+                      clRed);
+    };
+
+    if (F90GradMarken) {
+        if (inner) {
+            quadA(90.0f);
+            quadB(270.0f);
+        } else {
+            const int y1 = RoundEven(FYm);
+            const int y2 = RoundEven(FYm + 2.0f);
+            bmp.FillRect(RoundEven(FXm - rm), y1, RoundEven(FXm - rm + 10.0f), y2, clWhite);
+            bmp.FillRect(RoundEven(FXm + rm - 10.0f), y1, RoundEven(FXm + rm), y2, clWhite);
+        }
+    }
+    if (F45GradMarken) {
+        if (inner) {
+            quadA(45.0f);
+            quadA(135.0f);
+            quadB(225.0f);
+            quadB(315.0f);
+        } else {
+            for (float phi : {315.0f, 45.0f}) {
+                const TSinglePoint p = FacePoint(rm, phi);
+                bmp.DiscAA(p.X, p.Y, 3.0f, clWhite);
+            }
+        }
+    }
+    if (inner) {
+        quadA(0.0f);
+        quadB(180.0f);
+    } else {
+        bmp.PolygonAA({{FXm, FYm - rm - 10.0f},
+                       {FXm + 1.0f, FYm - rm - 10.0f},
+                       {FXm + 9.0f, FYm - rm - 2.0f},
+                       {FXm - 8.0f, FYm - rm - 2.0f}},
+                      clWhite);
+        bmp.PolygonAA({{FXm, FYm + rm + 10.0f},
+                       {FXm + 1.0f, FYm + rm + 10.0f},
+                       {FXm + 6.0f, FYm + rm + 5.0f},
+                       {FXm - 5.0f, FYm + rm + 5.0f}},
+                      clWhite);
+    }
+    if (FMittellinie) {
+        bmp.VertLine(RoundEven(FXm), RoundEven(FYm - rm + 15.0f), RoundEven(FYm + rm - 15.0f), clWhite);
+    }
+    if (FFlugzeugsymbol) {
+        auto rect = [&](float x1, float x2, float y1, float y2) {
+            bmp.FillRect(RoundEven(x1), RoundEven(y1), RoundEven(x2), RoundEven(y2), clRed);
+        };
+        rect(FXm - 2.0f, FXm + 3.0f, FYm - 20.0f, FYm + 20.0f);
+        rect(FXm - 20.0f, FXm + 21.0f, FYm - 12.0f, FYm - 8.0f);
+        rect(FXm - 8.0f, FXm + 9.0f, FYm + 13.0f, FYm + 17.0f);
+    }
+}
+
+void TInstrument::PaintNeedleLegend(Bitmap32& bitmap, const QString& text, TColor32 color, float headWidth,
+                                    float headLength, float thickness, float length, int kind) {
+    if (text.isEmpty()) return;
+    bitmap.SetFontSize(8);
+    const QSize ext = bitmap.TextExtent(text);
+    const float m = 0.5f * std::hypot(static_cast<float>(ext.width()), static_cast<float>(ext.height()));
+
+    const float rr = FR + 10.0f;
+    const float beta = std::acos(rr / std::hypot(rr, length + 3.0f)) / DegToRad;
+    const float betaT = std::acos(rr / std::hypot(rr, m + 3.0f)) / DegToRad;
+    const float c0 = kind == 1 ? 135.0f : 225.0f;
+
+    // The symbol lies along the circle, pointing clockwise.
+    const TSinglePoint s = FacePoint(rr, c0 - beta);
+    const float theta = std::numbers::pi_v<float> - (c0 + 90.0f) * DegToRad;
+    if (kind == 1)
+        DrawNeedle(bitmap, color, s.X, s.Y, length, thickness, headLength, headWidth, theta, 0.0f);
+    else
+        DrawNeedleOutline(bitmap, color, s.X, s.Y, length, thickness, headLength, headWidth, theta);
+
+    // The name on the other side of the corner's diagonal, its top towards the dial.
+    const TSinglePoint t = FacePoint(rr, c0 + betaT);
+    bitmap.TextRotated(t.X, t.Y, kind == 1 ? -45.0f : 45.0f, text, clWhite);
+}

@@ -1,0 +1,72 @@
+#include "instruments/InstrumentMitStation.h"
+
+void TInstrumentMitStation::UpdateA(ISubject* theChangedSubject, TNotificationType notificationType) {
+    TInstrumentMitPlane::UpdateA(theChangedSubject, notificationType);
+    if (notificationType != ntStationPosition || !FStationSubject) return;
+    auto* station = dynamic_cast<IStationSubject*>(theChangedSubject);
+    if (station == FStationSubject.get()) SetStationPosition(station->GetPosition());
+}
+
+QString TInstrumentMitStation::GetStation() {
+    return FStationSubject ? FStationSubject->GetName() : QString();
+}
+
+void TInstrumentMitStation::SetStationPosition(const TSinglePoint& p) {
+    if (p == FStationPosition) return;
+    FStationPosition = p;
+    TImageLock lock(Image32);
+    if (UpdateIndication(true)) FullRepaint();
+}
+
+bool TInstrumentMitStation::AttachBinding(const std::shared_ptr<IStationSubject>& station, bool& attached,
+                                          bool paint) {
+    if (!station || attached) return false;
+    attached = true;
+    TImageLock lock(Image32);
+    station->Attach(SelfObserver());
+    if (FRadial) {
+        station->Attach(FRadial);
+        // The radial layer listens to the instrument itself (course changes,
+        // a second station) for as long as any binding is attached.
+        if (FNRadialAttached == 0) Attach(FRadial);
+    }
+    ++FNRadialAttached;
+    if (paint) FullRepaint();
+    return true;
+}
+
+bool TInstrumentMitStation::DetachBinding(const std::shared_ptr<IStationSubject>& station, bool& attached,
+                                          bool paint) {
+    if (!station || !attached) return false;
+    attached = false;
+    TImageLock lock(Image32);
+    station->Detach(SelfObserver());
+    if (FRadial) station->Detach(FRadial);
+    --FNRadialAttached;
+    if (FNRadialAttached == 0 && FRadial) Detach(FRadial);
+    if (paint) FullRepaint();
+    return true;
+}
+
+void TInstrumentMitStation::AttachStationSubject() {
+    AttachBinding(FStationSubject, FStationAttached, true);
+}
+
+void TInstrumentMitStation::DetachStationSubject() {
+    DetachBinding(FStationSubject, FStationAttached, true);
+}
+
+void TInstrumentMitStation::SetStationSubject(const std::shared_ptr<IStationSubject>& value) {
+    if (!value && !FStationSubject) return;
+    TImageLock lock(Image32);
+    DetachBinding(FStationSubject, FStationAttached, false);
+    FStationSubject = value;
+    if (value) {
+        AttachBinding(FStationSubject, FStationAttached, true);
+    } else {
+        // Without a station the indication falls back to its rest position at
+        // once instead of keeping the last bearing until something moves.
+        UpdateIndication(false);
+        FullRepaint();
+    }
+}
