@@ -1,0 +1,117 @@
+#include "instruments/ADF.h"
+
+#include "world/InstrumentUtilsClass.h"
+
+#include <QRectF>
+
+#include <algorithm>
+#include <numbers>
+
+namespace {
+// Compass angle in degrees to the direction argument of the needle helpers.
+float NeedleTheta(float clockDeg) {
+    return std::numbers::pi_v<float> - clockDeg * std::numbers::pi_v<float> / 180.0f;
+}
+} // namespace
+
+void TADF::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
+                const std::shared_ptr<IObserver>& radial) {
+    TInstrumentMitStation::Init(anImage, aLeft, aTop, aWidth, radial);
+    FNotificationTypes = {ntPosition, ntHeading, ntStationPosition};
+    FMittellinie = false;
+    F90GradMarken = true;
+    F45GradMarken = true;
+    FFlugzeugsymbol = true;
+    FDrehknopf2 = false;
+    FKnopfText1 = QStringLiteral("HDG");
+    FZLaenge = FR - 60.0f * FSF;
+    FZDicke = 3.0f * FSF;
+    FZSpLng = 20.0f * FSF;
+    FZSpBr = 10.0f * FSF;
+
+    TImageLock lock(Image32);
+    ZeigerLayer = std::make_unique<BitmapLayer>(anImage);
+    ZeigerLayer->Bitmap().SetSize(FWidth, FWidth);
+    ZeigerLayer->SetDrawMode(BitmapLayer::DrawMode::Blend);
+    ZeigerLayer->SetMasterAlpha(255);
+    ZeigerLayer->SetLocation(QRectF(FLeft, FTop, FWidth, FWidth));
+    ZeigerLayer->SetVisible(true);
+}
+
+void TADF::ShowLayers(bool value) {
+    InstrumentLayer->SetVisible(false);
+    ZeigerLayer->SetVisible(value);
+}
+
+void TADF::Paint() {
+    TInstrumentMitStation::Paint();
+    FZLaenge = std::min(FR1, FR2) - 1.0f;
+    PaintNeedle();
+}
+
+void TADF::PaintNeedle() {
+    Bitmap32& bmp = ZeigerLayer->Bitmap();
+    bmp.CopyFrom(InstrumentLayer->Bitmap());
+    DrawNeedle(bmp, 0xFFFFFF00, FXm, FYm, FZLaenge, FZDicke, FZSpLng, FZSpBr, NeedleTheta(FRB), 0.0f);
+}
+
+void TADF::RepaintNeedle() {
+    TImageLock lock(Image32);
+    PaintNeedle();
+    ZeigerLayer->Changed();
+    lock.MarkChanged();
+}
+
+float TADF::GetRB() {
+    return IsTuned() ? NormalizeAngle(FRB) : 0.0f;
+}
+
+float TADF::RelativeBearing(const TSinglePoint& stationPos) const {
+    long double dx = 0, dy = 0, radial = 0;
+    BearingBetween(stationPos, FPlanePosition, dx, dy, radial);
+    // The bearing to the station is the radial + 180; the heading makes it relative to the nose.
+    return static_cast<float>(radial) - FPlaneHeading + 180.0f;
+}
+
+bool TADF::UpdateRB() {
+    if (!IsTuned()) return SetRB(true, 0.0f);
+    return SetRB(true, RelativeBearing(FStationPosition));
+}
+
+bool TADF::SetRB(bool redraw, float value) {
+    const float b = IsTuned() ? NormalizeAngle(value) : 0.0f;
+    if (b == FRB) return false;
+    FRB = b;
+    if (!redraw) return true;
+    RepaintNeedle();
+    return false;
+}
+
+bool TADF::UpdateIndication(bool) {
+    // A move changes only the bearing, never the face.
+    UpdateRB();
+    return false;
+}
+
+bool TADF::UpdateHeading(bool redraw) {
+    TImageLock lock(Image32);
+    UpdateRB();
+    if (FSyncScaleHeading) FScaleHeading = NormalizeAngle(FPlaneHeading);
+    if (!redraw) return true;
+    FullRepaint();
+    return false;
+}
+
+void TADF::SetScaleHeading(float value) {
+    if (FTyp == 0) return;
+    const float a = NormalizeAngle(value);
+    if (a == FScaleHeading) return;
+    FScaleHeading = a;
+    FullRepaint();
+}
+
+void TADF::SetNOSW(bool value) {
+    if (value == FMainDirections) return;
+    FMainDirections = value;
+    FullRepaint();
+}

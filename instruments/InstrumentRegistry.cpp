@@ -1,0 +1,28 @@
+#include "instruments/InstrumentRegistry.h"
+
+#include "instruments/KursKreisel.h"
+#include "instruments/MDI.h"
+#include "instruments/RBI.h"
+#include "instruments/RMI.h"
+#include "instruments/RMI2.h"
+#include "world/InstrumentFactory.h"
+
+void RegisterInstruments() {
+    SetInstrumentFactory([](int instrType, ImageSurface* image, int left, int top, int width,
+                            const std::shared_ptr<IObserver>& radial) -> std::shared_ptr<IInstrument> {
+        switch (instrType) {
+        case 0:
+            return TRBI::Create(image, left, top, width, radial);
+        case 1:
+            return TMDI::Create(image, left, top, width, radial);
+        case 2:
+            return TRMI::Create(image, left, top, width, radial);
+        case 3:
+            return TKursKreisel::Create(image, left, top, width, radial);
+        case 6:
+            return TRMI2::Create(image, left, top, width, radial);
+        default:
+            return nullptr;
+        }
+    });
+}

@@ -1,0 +1,131 @@
+#include "instruments/RMI2.h"
+
+#include "world/InstrumentUtilsClass.h"
+
+#include <numbers>
+
+namespace {
+constexpr TColor32 clNeedle1 = 0xFF007F00;
+constexpr TColor32 clNeedle2 = 0xFFFFFF00;
+constexpr float LegendLength = 20.0f;
+
+float NeedleTheta(float clockDeg) {
+    return std::numbers::pi_v<float> - clockDeg * std::numbers::pi_v<float> / 180.0f;
+}
+} // namespace
+
+std::shared_ptr<TRMI2> TRMI2::Create(ImageSurface* image, int left, int top, int width,
+                                     const std::shared_ptr<IObserver>& radial) {
+    return Initialised(std::shared_ptr<TRMI2>(new TRMI2()), image, left, top, width, radial);
+}
+
+void TRMI2::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
+                 const std::shared_ptr<IObserver>& radial) {
+    TADF::Init(anImage, aLeft, aTop, aWidth, radial);
+    FTyp = 6;
+    FSyncScaleHeading = true;
+    FMainDirections = true;
+    FDrehknopf1 = false;
+    FZDicke2 = 6.0f * FSF;
+    FZSpLng2 = 20.0f * FSF;
+    FZSpBr2 = 10.0f * FSF;
+    FZeigerBelegung = true;
+}
+
+void TRMI2::UpdateA(ISubject* theChangedSubject, TNotificationType notificationType) {
+    TADF::UpdateA(theChangedSubject, notificationType);
+    if (notificationType != ntStationPosition || !FStation2Subject) return;
+    auto* station = dynamic_cast<IStationSubject*>(theChangedSubject);
+    if (station == FStation2Subject.get()) SetStation2Position(station->GetPosition());
+}
+
+float TRMI2::GetRB2() {
+    return FStation2Subject ? NormalizeAngle(FRB2) : 0.0f;
+}
+
+QString TRMI2::GetStation2() {
+    return FStation2Subject ? FStation2Subject->GetName() : QString();
+}
+
+void TRMI2::SetStation2Position(const TSinglePoint& p) {
+    if (p == FStation2Position) return;
+    FStation2Position = p;
+    TImageLock lock(Image32);
+    const bool r = UpdateRB2(true);
+    // The radial layer draws the bearing line of station 2 from what the instrument says.
+    Notify(ntStationPosition);
+    if (r) FullRepaint();
+}
+
+bool TRMI2::UpdateRB2(bool redraw) {
+    if (!FStation2Subject) return SetRB2(redraw, 0.0f);
+    return SetRB2(redraw, RelativeBearing(FStation2Position));
+}
+
+bool TRMI2::SetRB2(bool redraw, float value) {
+    const float b = FStation2Subject ? NormalizeAngle(value) : 0.0f;
+    if (b == FRB2) return false;
+    FRB2 = b;
+    if (!redraw) return true;
+    RepaintNeedle();
+    return false;
+}
+
+bool TRMI2::UpdateIndication(bool redraw) {
+    const bool r1 = TADF::UpdateIndication(redraw);
+    const bool r2 = UpdateRB2(redraw);
+    return r1 || r2;
+}
+
+bool TRMI2::UpdateHeading(bool redraw) {
+    TImageLock lock(Image32);
+    TADF::UpdateHeading(false);
+    UpdateRB2(false);
+    // The card turned, so the face is owed in any case; paint it once.
+    if (!redraw) return true;
+    FullRepaint();
+    return false;
+}
+
+void TRMI2::PaintNeedle() {
+    Bitmap32& bmp = ZeigerLayer->Bitmap();
+    bmp.CopyFrom(InstrumentLayer->Bitmap());
+    DrawNeedle(bmp, clNeedle1, FXm, FYm, FZLaenge, FZDicke, FZSpLng, FZSpBr, NeedleTheta(GetRB()), 0.0f);
+    DrawNeedleOutline(bmp, clNeedle2, FXm, FYm, FZLaenge, FZDicke2, FZSpLng2, FZSpBr2, NeedleTheta(FRB2));
+}
+
+void TRMI2::PaintSymbols() {
+    TADF::PaintSymbols();
+    if (!FZeigerBelegung) return;
+    Bitmap32& bmp = InstrumentLayer->Bitmap();
+    PaintNeedleLegend(bmp, GetStation(), clNeedle1, FZSpBr, FZSpLng, FZDicke, LegendLength, 1);
+    PaintNeedleLegend(bmp, GetStation2(), clNeedle2, FZSpBr2, FZSpLng2, FZDicke2, LegendLength, 2);
+}
+
+void TRMI2::SetZeigerBelegung(bool value) {
+    if (value == FZeigerBelegung) return;
+    FZeigerBelegung = value;
+    FullRepaint();
+}
+
+void TRMI2::AttachStation2Subject() {
+    AttachBinding(FStation2Subject, FStation2Attached, true);
+}
+
+void TRMI2::DetachStation2Subject() {
+    DetachBinding(FStation2Subject, FStation2Attached, true);
+}
+
+void TRMI2::SetStation2Subject(const std::shared_ptr<IStationSubject>& value) {
+    if (!value && !FStation2Subject) return;
+    TImageLock lock(Image32);
+    DetachBinding(FStation2Subject, FStation2Attached, false);
+    FStation2Subject = value;
+    if (value) {
+        AttachBinding(FStation2Subject, FStation2Attached, true);
+    } else {
+        // Needle 2 rests at the top and its legend entry goes at once.
+        UpdateRB2(false);
+        FullRepaint();
+    }
+}
