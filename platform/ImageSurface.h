@@ -58,6 +58,9 @@ public:
     void Changed();
 
 private:
+    // The surface cuts its layers loose when it goes away first.
+    friend class ImageSurface;
+
     QPointer<ImageSurface> m_surface;
     Bitmap32 m_bitmap;
     QRectF m_location;
