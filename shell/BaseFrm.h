@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <tuple>
+
+// (Sender, NewClientWidth, NewClientHeight); the handler may change the two sizes.
+using TOnSetWindowSizeEvent = std::function<void(QObject* sender, int& newClientWidth, int& newClientHeight)>;
+
+// Base of the program's top-level windows. It reads the version record,
+// creates the per-user folders <config>/<company>/<product>/, and keeps the
+// window's normal-state position and size and its maximised state in the
+// settings file, in the section named after the window (its objectName).
+//
+// Only moves and sizes in the normal state are recorded (a move only where the
+// new edge is greater than 0); while maximised the recorded geometry stays, so
+// a window closed maximised stores "WindowState" 1 with the geometry it had
+// before, and restoring from maximised brings that geometry back.
+//
+// The geometry is written when the window closes and, if it changed since,
+// when it is destroyed. Derived classes that override closeEvent call
+// TfrmBase::closeEvent last, after their own saving. A failed write shows a
+// message and the window still closes.
+class TfrmBase : public QMainWindow {
+    Q_OBJECT
+public:
+    // componentName: objectName of the window and its settings section.
+    // designSize: the window's size when the settings file holds none.
+    TfrmBase(const QString& componentName, const QSize& designSize, QWidget* parent = nullptr);
+    ~TfrmBase() override;
+
+    // Writes "WindowState", "Left", "Top", "Width", "Height" in this order.
+    // False when the file could not be written (the message has been shown).
+    bool SaveToIni();
+
+    const QStringList& VersionInfo() const { return FVersionInfo; }
+    QString IniFileName() const { return FIniFileName; }
+    // Per-user folders, with trailing separator.
+    QString CompanyNamePath() const { return FCompanyNamePath; }
+    QString ApplicationDataPath() const { return FApplicationDataPath; }
+    // Messages of folders that could not be created; the application was
+    // asked to end once its event loop runs.
+    QStringList FolderErrors() const { return FFolderErrors; }
+
+    int ResizeWidth() const { return FResizeWidth; }
+    int ResizeHeight() const { return FResizeHeight; }
+    int ResizeTop() const { return FResizeTop; }
+    int ResizeLeft() const { return FResizeLeft; }
+    void SetResizeWidth(int value) { FResizeWidth = value; }
+    void SetResizeHeight(int value) { FResizeHeight = value; }
+    bool SaveSize() const { return FSaveSize; }
+
+    void SetOnRestore(TOnSetWindowSizeEvent handler) { FOnRestore = std::move(handler); }
+    void SetOnMaximize(TOnSetWindowSizeEvent handler) { FOnMaximize = std::move(handler); }
+
+    // The window opens centred on its screen the first time it is shown, so
+    // the stored position does not decide where it opens (its size and
+    // maximised state do).
+    void SetOpenCentred(bool value) { FOpenCentred = value; }
+    bool OpenCentred() const { return FOpenCentred; }
+
+protected:
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateFolder(const QString& folder);
+    void LoadFromIni();
+    void RecordGeometry();
+    void CallSizeEvent(const TOnSetWindowSizeEvent& handler);
+
+    TOnSetWindowSizeEvent FOnRestore;
+    TOnSetWindowSizeEvent FOnMaximize;
+    bool FSaveSize = false;
+    bool FInWMSize = false;
+    int FResizeWidth = 0;
+    int FResizeHeight = 0;
+    int FResizeTop = 0;
+    int FResizeLeft = 0;
+    QStringList FVersionInfo;
+    QString FIniFileName;
+
+    QString FCompanyNamePath;
+    QString FApplicationDataPath;
+    QStringList FFolderErrors;
+    bool FOpenCentred = false;
+    bool FShownOnce = false;
+    // What the last write attempted, so closing and then destroying the window
+    // does not write (or complain) twice about the same geometry.
+    std::optional<std::tuple<bool, int, int, int, int>> FLastSaved;
+};
