@@ -1,10 +1,12 @@
 #include "instruments/InstrumentRegistry.h"
 
+#include "instruments/HSI.h"
 #include "instruments/KursKreisel.h"
 #include "instruments/MDI.h"
 #include "instruments/RBI.h"
 #include "instruments/RMI.h"
 #include "instruments/RMI2.h"
+#include "instruments/VOR.h"
 #include "world/InstrumentFactory.h"
 
 void RegisterInstruments() {
@@ -19,6 +21,10 @@ void RegisterInstruments() {
             return TRMI::Create(image, left, top, width, radial);
         case 3:
             return TKursKreisel::Create(image, left, top, width, radial);
+        case 4:
+            return TVOR::Create(image, left, top, width, radial);
+        case 5:
+            return THSI::Create(image, left, top, width, radial);
         case 6:
             return TRMI2::Create(image, left, top, width, radial);
         default:

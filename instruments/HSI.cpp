@@ -1,0 +1,239 @@
+#include "instruments/HSI.h"
+
+#include "instruments/CourseIndication.h"
+#include "world/InstrumentUtilsClass.h"
+
+#include <QRectF>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace {
+constexpr TColor32 clWhite = 0xFFFFFFFF;
+constexpr TColor32 clBlack = 0xFF000000;
+constexpr TColor32 clRed = 0xFFFF0000;
+constexpr TColor32 clGreen = 0xFF007F00;
+constexpr float Pi = std::numbers::pi_v<float>;
+constexpr float DegToRad = Pi / 180.0f;
+} // namespace
+
+std::shared_ptr<THSI> THSI::Create(ImageSurface* image, int left, int top, int width,
+                                   const std::shared_ptr<IObserver>& radial) {
+    return Initialised(std::shared_ptr<THSI>(new THSI()), image, left, top, width, radial);
+}
+
+void THSI::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
+                const std::shared_ptr<IObserver>& radial) {
+    TInstrumentMitStation::Init(anImage, aLeft, aTop, aWidth, radial);
+    FTyp = 5;
+    FNotificationTypes = {ntPosition, ntHeading, ntStationPosition};
+    FMittellinie = false;
+    F90GradMarken = false;
+    F45GradMarken = false;
+    FFlugzeugsymbol = true;
+    FMainDirections = true;
+    FDrehknopf1 = true;
+    FKnopfText1 = QStringLiteral("HDG");
+    FDrehknopf2 = true;
+    FKnopfText2 = QStringLiteral("Course");
+
+    const float l0 = FR1 / std::numbers::sqrt2_v<float>;
+    FZLaenge = FR1;
+    FZDicke = 4.0f * FSF;
+    FZSpLng = 22.0f * FSF;
+    FZSpBr = 15.0f * FSF;
+    FDelta = l0 / 5.0f;
+    FAblageZeigerLaenge = 0.8f * l0;
+    FAblMarkX = 3.0f * FSF;
+    FAblMarkY = 5.0f * FSF;
+
+    const float l = FAblageZeigerLaenge;
+    FP_TO = {TSinglePoint{0.0f, -l}, TSinglePoint{-15.0f * FSF, -l + 15.0f * FSF},
+             TSinglePoint{16.0f * FSF, -l + 15.0f * FSF}};
+    FP_FROM = {TSinglePoint{0.0f, l}, TSinglePoint{-15.0f * FSF, l - 15.0f * FSF},
+               TSinglePoint{16.0f * FSF, l - 15.0f * FSF}};
+    FP_NAV = {static_cast<int>(std::lround(FXm - 20.0f * FSF)), static_cast<int>(std::lround(FYm - l)),
+              static_cast<int>(std::lround(FXm + 21.0f * FSF)),
+              static_cast<int>(std::lround(FYm - l + 20.0f * FSF))};
+
+    TImageLock lock(Image32);
+    ZeigerLayer = std::make_unique<BitmapLayer>(anImage);
+    ZeigerLayer->Bitmap().SetSize(FWidth, FWidth);
+    ZeigerLayer->SetDrawMode(BitmapLayer::DrawMode::Blend);
+    ZeigerLayer->SetMasterAlpha(255);
+    ZeigerLayer->SetLocation(QRectF(FLeft, FTop, FWidth, FWidth));
+    ZeigerLayer->SetVisible(true);
+}
+
+void THSI::ShowLayers(bool value) {
+    InstrumentLayer->SetVisible(false);
+    ZeigerLayer->SetVisible(value);
+}
+
+// --- indication -------------------------------------------------------------
+
+bool THSI::UpdateIndication(bool redraw) {
+    const TCourseIndication ind =
+        ComputeCourseIndication(IsTuned(), FStationPosition, FPlanePosition, FCourse);
+    const bool flagChanged = SetToFrom(ind.ToFrom, false);
+    const bool barChanged = SetAblage(false, ind.Ablage);
+    if (!redraw) return flagChanged || barChanged;
+    // Triangle and flag live on the dial; the needle layer alone is enough otherwise.
+    if (flagChanged)
+        FullRepaint();
+    else if (barChanged)
+        RepaintBar();
+    return false;
+}
+
+bool THSI::UpdateHeading(bool redraw) {
+    return SetScaleHeading(redraw, FPlaneHeading);
+}
+
+bool THSI::SetCourse(bool redraw, float value) {
+    const float v = NormalizeAngle(value);
+    if (v == FCourse) return false;
+    FCourse = v;
+    if (!redraw) return true;
+    FullRepaint();
+    return false;
+}
+
+bool THSI::SetScaleHeading(bool redraw, float value) {
+    const float v = NormalizeAngle(value);
+    if (v == FScaleHeading) return false;
+    FScaleHeading = v;
+    if (!redraw) return true;
+    FullRepaint();
+    return false;
+}
+
+bool THSI::SetToFrom(int state, bool redraw) {
+    if (state == FToFrom) return false;
+    FToFrom = state;
+    if (!redraw) return true;
+    FullRepaint();
+    return false;
+}
+
+bool THSI::SetAblage(bool redraw, float value) {
+    const float v = IsTuned() ? value : 0.0f;
+    if (v == FAblage) return false;
+    FAblage = v;
+    if (!redraw) return true;
+    RepaintBar();
+    return false;
+}
+
+void THSI::SetValue(float value) {
+    bool courseChanged = false;
+    {
+        TImageLock lock(Image32);
+        courseChanged = SetCourse(false, value);
+        const bool indicationChanged = UpdateIndication(false);
+        if (courseChanged || indicationChanged) FullRepaint();
+    }
+    // Announced only once the TO/FROM state belongs to the new course, so
+    // that the map never draws the new course with the old state.
+    if (courseChanged) Notify(ntOBS);
+}
+
+void THSI::SetValueInc(int inc) {
+    SetValue(FCourse + static_cast<float>(inc));
+}
+
+// --- geometry ----------------------------------------------------------------
+
+TSinglePoint THSI::CourseAxis() const {
+    const float theta = (FCourse - FScaleHeading) * DegToRad;
+    return {std::sin(theta), -std::cos(theta)};
+}
+
+TSinglePoint THSI::CrossAxis() const {
+    const float theta = (FCourse - FScaleHeading) * DegToRad;
+    return {std::cos(theta), std::sin(theta)};
+}
+
+TSinglePoint THSI::Local(float x, float y) const {
+    const TSinglePoint v = CourseAxis();
+    const TSinglePoint w = CrossAxis();
+    return {FXm + x * w.X - y * v.X, FYm + x * w.Y - y * v.Y};
+}
+
+TSinglePoint THSI::BarCentre() const {
+    const float a = std::clamp(FAblage, -10.0f, 10.0f);
+    const float s = -(5.0f - (a + 10.0f) / 2.0f) * FDelta;
+    return Local(s, 0.0f);
+}
+
+// --- painting ----------------------------------------------------------------
+
+void THSI::Paint() {
+    TInstrumentMitStation::Paint();
+    PaintCourseFace();
+    PaintDeviationBar();
+}
+
+void THSI::PaintCourseFace() {
+    Bitmap32& bmp = InstrumentLayer->Bitmap();
+    const TSinglePoint v = CourseAxis();
+    const TSinglePoint w = CrossAxis();
+
+    for (int k = -5; k <= 5; ++k) {
+        const TSinglePoint m = Local(static_cast<float>(k) * FDelta, 0.0f);
+        // The added pixel makes each stroke reach across the centre symmetrically
+        // although the line leaves its end point out.
+        bmp.LineAA(m.X - FAblMarkY * v.X, m.Y - FAblMarkY * v.Y, m.X + (FAblMarkY + 1.0f) * v.X,
+                   m.Y + (FAblMarkY + 1.0f) * v.Y, clWhite);
+        bmp.LineAA(m.X + FAblMarkX * w.X, m.Y + FAblMarkX * w.Y, m.X - (FAblMarkX + 1.0f) * w.X,
+                   m.Y - (FAblMarkX + 1.0f) * w.Y, clWhite);
+    }
+
+    auto triangle = [&](const std::array<TSinglePoint, 3>& local) {
+        std::vector<TSinglePoint> pts;
+        for (const TSinglePoint& p : local)
+            pts.push_back(Local(p.X, p.Y));
+        bmp.PolygonAA(pts, clWhite);
+    };
+    switch (FToFrom) {
+    case 0:
+        triangle(FP_TO);
+        break;
+    case 1:
+        triangle(FP_FROM);
+        break;
+    default: {
+        bmp.FillRect(FP_NAV.Left, FP_NAV.Top, FP_NAV.Right, FP_NAV.Bottom, clRed);
+        const QString nav = QStringLiteral("NAV");
+        bmp.SetFontSize(static_cast<int>(std::ceil(10.0f * FSF)));
+        const QSize ext = bmp.TextExtent(nav);
+        const float bottom = static_cast<float>(FP_NAV.Bottom);
+        const float height = static_cast<float>(FP_NAV.Bottom - FP_NAV.Top);
+        bmp.TextOut(static_cast<int>(std::lround(FXm - ext.width() / 2.0f)),
+                    static_cast<int>(std::lround(bottom - (height + ext.height()) / 2.0f)), nav, clBlack);
+        break;
+    }
+    }
+
+    // a = -(theta + 180 degrees): the needle helper's forward vector is then v.
+    const float a = (1.0f - (360.0f - FScaleHeading + FCourse) / 180.0f) * Pi;
+    DrawNeedle(bmp, clGreen, FXm, FYm, FZLaenge, FZDicke, FZSpLng, FZSpBr, a, FAblageZeigerLaenge);
+}
+
+void THSI::PaintDeviationBar() {
+    Bitmap32& bmp = ZeigerLayer->Bitmap();
+    bmp.CopyFrom(InstrumentLayer->Bitmap());
+    const TSinglePoint b = BarCentre();
+    const TSinglePoint v = CourseAxis();
+    const float l = FAblageZeigerLaenge;
+    DrawThickLine(bmp, clGreen, b.X + l * v.X, b.Y + l * v.Y, b.X - l * v.X, b.Y - l * v.Y, FZDicke);
+}
+
+void THSI::RepaintBar() {
+    TImageLock lock(Image32);
+    PaintDeviationBar();
+    ZeigerLayer->Changed();
+    lock.MarkChanged();
+}
