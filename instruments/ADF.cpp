@@ -59,7 +59,6 @@ void TADF::RepaintNeedle() {
     TImageLock lock(Image32);
     PaintNeedle();
     ZeigerLayer->Changed();
-    lock.MarkChanged();
 }
 
 float TADF::GetRB() {

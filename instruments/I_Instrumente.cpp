@@ -4,6 +4,7 @@
 
 #include <QRectF>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -83,9 +84,9 @@ void TInstrument::ShowLayers(bool value) {
 }
 
 void TInstrument::FullRepaint() {
+    // Drawing on a visible layer marks the surface itself; a hidden face costs no refresh.
     TImageLock lock(Image32);
     Paint();
-    lock.MarkChanged();
 }
 
 TSinglePoint TInstrument::FacePoint(float r, float phiDeg, float k) const {
@@ -235,22 +236,26 @@ void TInstrument::PaintNeedleLegend(Bitmap32& bitmap, const QString& text, TColo
     if (text.isEmpty()) return;
     bitmap.SetFontSize(8);
     const QSize ext = bitmap.TextExtent(text);
-    const float m = 0.5f * std::hypot(static_cast<float>(ext.width()), static_cast<float>(ext.height()));
 
-    const float rr = FR + 10.0f;
-    const float beta = std::acos(rr / std::hypot(rr, length + 3.0f)) / DegToRad;
-    const float betaT = std::acos(rr / std::hypot(rr, m + 3.0f)) / DegToRad;
+    // Name and symbol share the corner outside the bezel, both centred on the
+    // corner's diagonal: the name along the bezel, the symbol beyond it. Side by
+    // side they would need more room than a corner of a 250 px face offers, and
+    // a station name cut off at the edge is worse than no legend.
     const float c0 = kind == 1 ? 135.0f : 225.0f;
+    const float textHalfHeight = static_cast<float>(ext.height()) / 2.0f;
+    const float textRadius = FR + 2.0f + textHalfHeight;
+    const float symbolHalfWidth = std::max(headWidth, thickness) / 2.0f;
+    const float symbolRadius = textRadius + textHalfHeight + 3.0f + symbolHalfWidth;
 
     // The symbol lies along the circle, pointing clockwise.
-    const TSinglePoint s = FacePoint(rr, c0 - beta);
+    const TSinglePoint s = FacePoint(symbolRadius, c0);
     const float theta = std::numbers::pi_v<float> - (c0 + 90.0f) * DegToRad;
     if (kind == 1)
         DrawNeedle(bitmap, color, s.X, s.Y, length, thickness, headLength, headWidth, theta, 0.0f);
     else
         DrawNeedleOutline(bitmap, color, s.X, s.Y, length, thickness, headLength, headWidth, theta);
 
-    // The name on the other side of the corner's diagonal, its top towards the dial.
-    const TSinglePoint t = FacePoint(rr, c0 + betaT);
+    // Top of the name towards the dial centre.
+    const TSinglePoint t = FacePoint(textRadius, c0);
     bitmap.TextRotated(t.X, t.Y, kind == 1 ? -45.0f : 45.0f, text, clWhite);
 }
