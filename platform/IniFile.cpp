@@ -214,8 +214,11 @@ bool TIniFile::UpdateFile() {
     if (!m_lines.isEmpty()) text += eol;
     const QByteArray data = m_utf8 ? text.toUtf8() : text.toLatin1();
 
+    // Unbuffered, so that a disk that fills up shows in write()'s count: a
+    // buffered QSaveFile takes a short write at flush for success and commits
+    // a truncated file.
     QSaveFile file(m_fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(data) != data.size() || !file.commit()) {
         file.cancelWriting();
         m_lastError = WriteErrorMessage(m_fileName);
         return false;
