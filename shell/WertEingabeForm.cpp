@@ -11,8 +11,9 @@
 
 TWertTeile SplitWert(double x) {
     const double whole = std::floor(x);
-    // 123.3 is stored as 123.29999...; without the tolerance it would show as 2.
-    double tenths = std::floor((x - whole) * 10.0 + 1e-6);
+    // Values arrive as single precision: 77.7 is stored as 77.69999695, and
+    // without the tolerance (a ten-thousandth of a unit) it would show as 77,6.
+    double tenths = std::floor((x - whole) * 10.0 + 1e-3);
     if (tenths > 9) tenths = 9;
     return {static_cast<int>(whole), static_cast<int>(tenths)};
 }

@@ -20,7 +20,8 @@ struct TWertTeile {
 constexpr double WertNachKommaEinheit = 0.1;
 
 // floor(x) and floor(frac(x) * 10), frac(x) = x - floor(x); not yet limited to
-// the fields' ranges. The tiny tolerance keeps 0.3 from showing as 2.
+// the fields' ranges. A tolerance of 1/10000 keeps single-precision values
+// such as 77.7 (stored as 77.69999...) from showing one tenth low.
 TWertTeile SplitWert(double x);
 // vorKomma + nachKomma / 10.
 double JoinWert(int vorKomma, int nachKomma);

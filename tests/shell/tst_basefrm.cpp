@@ -1,0 +1,242 @@
+#include "platform/IniFile.h"
+#include "platform/Paths.h"
+#include "shell/BaseFrm.h"
+#include "shell/PlainMessage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString Section = QStringLiteral("frmMainTalvex");
+const QSize DesignSize(420, 300);
+
+QString IniPath() {
+    return SettingsFileName();
+}
+
+std::unique_ptr<TfrmBase> NewShownWindow() {
+    auto w = std::make_unique<TfrmBase>(Section, DesignSize);
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w.get())) qWarning("window not exposed");
+    return w;
+}
+
+QStringList KeysOf(const QString& file) {
+    const TIniFile ini(file);
+    return ini.ReadSection(Section);
+}
+
+} // namespace
+
+class TestBaseFrm : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void firstStartWritesSectionOnClose();
+    void geometryRoundTrip();
+    void edgesAtZeroOrBeyondKeepRecordedValue_data();
+    void edgesAtZeroOrBeyondKeepRecordedValue();
+    void maximisedKeepsNormalGeometry();
+    void unreadableValuesGiveCurrentGeometry_data();
+    void unreadableValuesGiveCurrentGeometry();
+    void failedWriteIsReportedOnceAndWindowCloses();
+    void folderThatCannotBeCreated();
+    void versionInfoAndPaths();
+
+private:
+    QStringList m_messages;
+};
+
+void TestBaseFrm::init() {
+    m_messages.clear();
+    SetPlainMessageHandler([this](const QString& text) { m_messages << text; });
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    QDir(config + "/Quellbach").removeRecursively();
+    QFile::remove(config + "/Quellbach");
+}
+
+void TestBaseFrm::cleanup() {
+    SetPlainMessageHandler({});
+}
+
+void TestBaseFrm::firstStartWritesSectionOnClose() {
+    QVERIFY(!QFile::exists(IniPath()));
+    auto w = NewShownWindow();
+    QCOMPARE(w->size(), DesignSize);
+    QVERIFY(w->close());
+    // Written on closing already, in the fixed order.
+    QCOMPARE(KeysOf(IniPath()), QStringList({"WindowState", "Left", "Top", "Width", "Height"}));
+    const TIniFile ini(IniPath());
+    QCOMPARE(ini.ReadInteger(Section, "WindowState", -1), 0);
+    QCOMPARE(ini.ReadInteger(Section, "Width", -1), DesignSize.width());
+    QCOMPARE(ini.ReadInteger(Section, "Height", -1), DesignSize.height());
+    QVERIFY(m_messages.isEmpty());
+}
+
+void TestBaseFrm::geometryRoundTrip() {
+    {
+        auto w = NewShownWindow();
+        w->move(110, 120);
+        w->resize(500, 350);
+        QTRY_COMPARE(w->ResizeWidth(), 500);
+        QTRY_COMPARE(w->ResizeLeft(), 110);
+        QCOMPARE(w->ResizeTop(), 120);
+        QCOMPARE(w->ResizeHeight(), 350);
+    } // destroyed without closing: the destructor writes
+    const TIniFile ini(IniPath());
+    QCOMPARE(ini.ReadInteger(Section, "Left", -1), 110);
+    QCOMPARE(ini.ReadInteger(Section, "Top", -1), 120);
+
+    auto again = NewShownWindow();
+    QCOMPARE(again->pos(), QPoint(110, 120));
+    QCOMPARE(again->size(), QSize(500, 350));
+    QVERIFY(!again->isMaximized());
+    QVERIFY(again->SaveSize());
+}
+
+void TestBaseFrm::edgesAtZeroOrBeyondKeepRecordedValue_data() {
+    QTest::addColumn<QPoint>("moveTo");
+    QTest::addColumn<QPoint>("recorded");
+    QTest::newRow("both positive") << QPoint(30, 40) << QPoint(30, 40);
+    QTest::newRow("top at 0") << QPoint(30, 0) << QPoint(30, 60);
+    QTest::newRow("left beyond the screen") << QPoint(-25, 40) << QPoint(50, 40);
+    QTest::newRow("both beyond") << QPoint(-5, -5) << QPoint(50, 60);
+}
+
+void TestBaseFrm::edgesAtZeroOrBeyondKeepRecordedValue() {
+    QFETCH(QPoint, moveTo);
+    QFETCH(QPoint, recorded);
+    auto w = NewShownWindow();
+    w->move(50, 60);
+    QTRY_COMPARE(QPoint(w->ResizeLeft(), w->ResizeTop()), QPoint(50, 60));
+    w->move(moveTo);
+    QTRY_COMPARE(w->pos(), moveTo);
+    QCOMPARE(QPoint(w->ResizeLeft(), w->ResizeTop()), recorded);
+    w.reset();
+    const TIniFile ini(IniPath());
+    QCOMPARE(QPoint(ini.ReadInteger(Section, "Left", -1), ini.ReadInteger(Section, "Top", -1)), recorded);
+}
+
+void TestBaseFrm::maximisedKeepsNormalGeometry() {
+    const QRect normal(60, 70, 400, 280);
+    int maximiseCalls = 0;
+    {
+        auto w = NewShownWindow();
+        w->SetOnMaximize([&](QObject*, int&, int&) { ++maximiseCalls; });
+        w->move(normal.topLeft());
+        w->resize(normal.size());
+        QTRY_COMPARE(w->ResizeWidth(), normal.width());
+        QTRY_COMPARE(w->ResizeLeft(), normal.left());
+        w->showMaximized();
+        QTRY_VERIFY(w->isMaximized());
+        QTRY_VERIFY(w->size() != normal.size());
+        QVERIFY(!w->SaveSize());
+        QCOMPARE(maximiseCalls, 1);
+        // Nothing is recorded while maximised.
+        QCOMPARE(QRect(w->ResizeLeft(), w->ResizeTop(), w->ResizeWidth(), w->ResizeHeight()), normal);
+        QVERIFY(w->close());
+    }
+    const TIniFile ini(IniPath());
+    QCOMPARE(ini.ReadInteger(Section, "WindowState", -1), 1);
+    QCOMPARE(QRect(ini.ReadInteger(Section, "Left", -1), ini.ReadInteger(Section, "Top", -1),
+                   ini.ReadInteger(Section, "Width", -1), ini.ReadInteger(Section, "Height", -1)),
+             normal);
+
+    // The next start opens maximised, and restoring gives the stored geometry back.
+    auto again = NewShownWindow();
+    int restoreCalls = 0;
+    again->SetOnRestore([&](QObject* sender, int& width, int&) {
+        QCOMPARE(sender, again.get());
+        QVERIFY(width > 0);
+        ++restoreCalls;
+    });
+    QVERIFY(again->isMaximized());
+    QVERIFY(!again->SaveSize());
+    again->showNormal();
+    QTRY_COMPARE(QRect(again->pos(), again->size()), normal);
+    QVERIFY(again->SaveSize());
+    QVERIFY(restoreCalls >= 1);
+    // Normal again: moves are recorded.
+    again->move(90, 95);
+    QTRY_COMPARE(QPoint(again->ResizeLeft(), again->ResizeTop()), QPoint(90, 95));
+}
+
+void TestBaseFrm::unreadableValuesGiveCurrentGeometry_data() {
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("maximised");
+    QTest::newRow("not numbers") << QByteArray("WindowState=ja\nWidth=breit\nHeight=\n") << DesignSize
+                                 << false;
+    QTest::newRow("hex accepted") << QByteArray("Width=0x1F4\nHeight=0x12C\n") << QSize(500, 300) << false;
+    QTest::newRow("zero or negative sizes") << QByteArray("Width=0\nHeight=-300\n") << DesignSize << false;
+    QTest::newRow("any non-zero WindowState maximises")
+        << QByteArray("WindowState=2\n") << DesignSize << true;
+}
+
+void TestBaseFrm::unreadableValuesGiveCurrentGeometry() {
+    QFETCH(QByteArray, section);
+    QFETCH(QSize, size);
+    QFETCH(bool, maximised);
+    QVERIFY(ForceDirectories(QFileInfo(IniPath()).path()));
+    QFile f(IniPath());
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("[frmMainTalvex]\n" + section);
+    f.close();
+
+    TfrmBase w(Section, DesignSize);
+    QCOMPARE(w.isMaximized(), maximised);
+    QCOMPARE(QSize(w.ResizeWidth(), w.ResizeHeight()), size);
+    if (!maximised) QCOMPARE(w.size(), size);
+}
+
+void TestBaseFrm::failedWriteIsReportedOnceAndWindowCloses() {
+    // A folder where the settings file should be: no write can succeed, whoever runs the test.
+    QVERIFY(QDir().mkpath(IniPath()));
+    auto w = NewShownWindow();
+    QVERIFY(w->close());
+    QVERIFY(!w->isVisible());
+    w.reset();
+    const QString file = QDir::toNativeSeparators(IniPath());
+    QCOMPARE(m_messages, QStringList{"EIniFileException error raised, with message: In " + file +
+                                     " kann nicht geschrieben werden, Filename: " + file});
+}
+
+void TestBaseFrm::folderThatCannotBeCreated() {
+    // A plain file named like the company folder.
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    QFile blocker(config + "/Quellbach");
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    auto w = std::make_unique<TfrmBase>(Section, DesignSize);
+    const QStringList expected{"Verzeichnis " + config + "/Quellbach/ konnte nicht angelegt werden",
+                               "Verzeichnis " + config + "/Quellbach/Peilomat/ konnte nicht angelegt werden"};
+    QCOMPARE(w->FolderErrors(), expected);
+    QCOMPARE(m_messages, expected);
+    // Construction went on: the window works and only its geometry cannot be kept.
+    QCOMPARE(w->size(), DesignSize);
+    w.reset();
+    QCOMPARE(m_messages.size(), 3);
+    QFile::remove(config + "/Quellbach");
+}
+
+void TestBaseFrm::versionInfoAndPaths() {
+    TfrmBase w(Section, DesignSize);
+    QVERIFY(w.VersionInfo().contains("Product Version=2.1.4.0"));
+    QCOMPARE(w.IniFileName(), IniPath());
+    QCOMPARE(w.ApplicationDataPath(), QFileInfo(IniPath()).path() + "/");
+    QVERIFY(QFileInfo(w.ApplicationDataPath()).isDir());
+    QCOMPARE(w.objectName(), Section);
+}
+
+QTEST_MAIN(TestBaseFrm)
+#include "tst_basefrm.moc"
