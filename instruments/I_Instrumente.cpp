@@ -222,12 +222,13 @@ void TInstrument::PaintSymbols() {
         bmp.VertLine(RoundEven(FXm), RoundEven(FYm - rm + 15.0f), RoundEven(FYm + rm - 15.0f), clWhite);
     }
     if (FFlugzeugsymbol) {
-        auto rect = [&](float x1, float x2, float y1, float y2) {
-            bmp.FillRect(RoundEven(x1), RoundEven(y1), RoundEven(x2), RoundEven(y2), clRed);
-        };
-        rect(FXm - 2.0f, FXm + 3.0f, FYm - 20.0f, FYm + 20.0f);
-        rect(FXm - 20.0f, FXm + 21.0f, FYm - 12.0f, FYm - 8.0f);
-        rect(FXm - 8.0f, FXm + 9.0f, FYm + 13.0f, FYm + 17.0f);
+        // Offsets from the rounded centre, so the symbol keeps its 5 px
+        // fuselage even when the centre falls on half a pixel.
+        const int xm = RoundEven(FXm);
+        const int ym = RoundEven(FYm);
+        bmp.FillRect(xm - 2, ym - 20, xm + 3, ym + 20, clRed);  // fuselage
+        bmp.FillRect(xm - 20, ym - 12, xm + 21, ym - 8, clRed); // wings
+        bmp.FillRect(xm - 8, ym + 13, xm + 9, ym + 17, clRed);  // tail plane
     }
 }
 
