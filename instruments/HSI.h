@@ -39,6 +39,10 @@ public:
     void SetValue(float value) override;
     void SetValueInc(int inc) override;
 
+    // Tuning shows the new station's indication at once, also when the
+    // station stands where the previous one stood.
+    void SetStationSubject(const std::shared_ptr<IStationSubject>& value) override;
+
     void Paint() override;
 
     BitmapLayer* GetZeigerLayer() const { return ZeigerLayer.get(); }

@@ -1,0 +1,334 @@
+#include "instruments/VOR.h"
+#include "tests/support/coursefixture.h"
+#include "tests/support/recordingobserver.h"
+#include "tests/support/testsupport.h"
+
+#include <QtTest>
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+const TSinglePoint kStation{400.0f, 300.0f};
+
+// Face point at radius r and dial direction beta (clockwise from the top).
+TSinglePoint Dial(const TVOR& vor, float r, float betaDeg) {
+    const float a = betaDeg * std::numbers::pi_v<float> / 180.0f;
+    return {vor.GetXm() + r * std::sin(a), vor.GetYm() - r * std::cos(a)};
+}
+
+TSinglePoint Centroid(const std::array<TSinglePoint, 3>& p) {
+    return {(p[0].X + p[1].X + p[2].X) / 3.0f, (p[0].Y + p[1].Y + p[2].Y) / 3.0f};
+}
+
+bool RimYellow(const QImage& img, const TVOR& vor, float betaDeg) {
+    const TSinglePoint p = Dial(vor, vor.GetR() + 1.5f, betaDeg);
+    return AnyNear(img, p.X, p.Y, 1, IsYellowish);
+}
+} // namespace
+
+class TestVOR : public QObject {
+    Q_OBJECT
+private slots:
+    void indication_data();
+    void indication();
+    void directionMark_data();
+    void directionMark();
+    void obsSetting_data();
+    void obsSetting();
+    void obsAnnouncedWithNewState();
+    void redrawEconomy_data();
+    void redrawEconomy();
+    void hiddenStaysHidden();
+    void tuningShowsAtOnce_data();
+    void tuningShowsAtOnce();
+};
+
+void TestVOR::indication_data() {
+    QTest::addColumn<float>("obs");
+    QTest::addColumn<float>("radial");
+    QTest::addColumn<float>("distance");
+    QTest::addColumn<bool>("tuned");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<float>("ablage");
+    QTest::addColumn<int>("mark"); // needle position in marks from the centre, -5..5
+
+    QTest::newRow("on the radial outbound") << 90.f << 90.f << 100.f << true << 1 << 0.f << 0;
+    QTest::newRow("reciprocal radial inbound") << 90.f << 270.f << 100.f << true << 0 << 0.f << 0;
+    QTest::newRow("radial 100: FROM, left end") << 90.f << 100.f << 100.f << true << 1 << -10.f << -5;
+    QTest::newRow("radial 280: TO, right end") << 90.f << 280.f << 100.f << true << 0 << 10.f << 5;
+    QTest::newRow("radial 94: two marks left") << 90.f << 94.f << 150.f << true << 1 << -4.f << -2;
+    QTest::newRow("radial 266: TO, two marks left") << 90.f << 266.f << 150.f << true << 0 << -4.f << -2;
+    QTest::newRow("radial 84: FROM, three marks right") << 90.f << 84.f << 150.f << true << 1 << 6.f << 3;
+    QTest::newRow("at right angles south: pinned left") << 90.f << 180.f << 100.f << true << 1 << -90.f << -5;
+    QTest::newRow("at right angles north: pinned right") << 90.f << 360.f << 100.f << true << 1 << 90.f << 5;
+    QTest::newRow("straight north, OBS 0") << 0.f << 360.f << 100.f << true << 1 << 0.f << 0;
+    QTest::newRow("9.9 px from the station") << 90.f << 100.f << 9.9f << true << 2 << 0.f << 0;
+    QTest::newRow("10 px from the station") << 90.f << 100.f << 10.f << true << 1 << -10.f << -5;
+    QTest::newRow("untuned") << 90.f << 100.f << 100.f << false << 2 << 0.f << 0;
+}
+
+void TestVOR::indication() {
+    QFETCH(float, obs);
+    QFETCH(float, radial);
+    QFETCH(float, distance);
+    QFETCH(bool, tuned);
+    QFETCH(int, state);
+    QFETCH(float, ablage);
+    QFETCH(int, mark);
+
+    TCourseRig rig(OnRadial(kStation, radial, distance), kStation);
+    auto vor = rig.Make<TVOR>();
+    vor->SetValue(obs);
+    if (!tuned) vor->SetStationSubject(nullptr); // untuning returns to rest at once
+
+    QCOMPARE(vor->GetToFrom(), state);
+    QVERIFY2(std::fabs(vor->GetAblage() - ablage) < 0.01f, qPrintable(QString::number(vor->GetAblage())));
+
+    const QImage img = rig.Shot();
+    // The needle, read between the marks and the card ticks.
+    const float expectedX = vor->GetXm() + static_cast<float>(mark) * vor->GetDelta();
+    const float needleX = YellowCentreX(img, static_cast<int>(vor->GetYm() - 40.0f), 0, img.width() - 1);
+    QVERIFY2(std::fabs(needleX - expectedX) < 1.0f,
+             qPrintable(QStringLiteral("needle at %1, expected %2").arg(needleX).arg(expectedX)));
+
+    // The flag: white triangle above the centre line for TO, below for FROM, none otherwise.
+    const TSinglePoint to = Centroid(vor->GetP_TO());
+    const TSinglePoint from = Centroid(vor->GetP_FROM());
+    QCOMPARE(IsWhitish(PixelOf(img, int(to.X), int(to.Y))), state == 0);
+    QCOMPARE(IsWhitish(PixelOf(img, int(from.X), int(from.Y))), state == 1);
+}
+
+void TestVOR::directionMark_data() {
+    QTest::addColumn<float>("radial");
+    QTest::addColumn<float>("distance");
+    QTest::addColumn<bool>("tuned");
+    // A stroke at `from` when `to` equals it, an arc from..to otherwise; no mark when from < 0.
+    QTest::addColumn<float>("from");
+    QTest::addColumn<float>("to");
+
+    // OBS 90 throughout: the dial direction is the radial relative to 090.
+    QTest::newRow("TO within scale: stroke") << 276.f << 100.f << true << 186.f << 186.f;
+    QTest::newRow("TO, needle pinned right") << 300.f << 100.f << true << 190.f << 270.f;
+    QTest::newRow("TO, needle pinned left") << 240.f << 100.f << true << 90.f << 170.f;
+    QTest::newRow("FROM within scale: stroke") << 96.f << 100.f << true << 6.f << 6.f;
+    QTest::newRow("FROM, needle pinned right") << 60.f << 100.f << true << 270.f << 350.f;
+    QTest::newRow("FROM, needle pinned left") << 120.f << 100.f << true << 10.f << 90.f;
+    QTest::newRow("over the station: left half") << 100.f << 9.9f << true << 180.f << 360.f;
+    QTest::newRow("untuned: no mark") << 100.f << 100.f << false << -1.f << -1.f;
+}
+
+void TestVOR::directionMark() {
+    QFETCH(float, radial);
+    QFETCH(float, distance);
+    QFETCH(bool, tuned);
+    QFETCH(float, from);
+    QFETCH(float, to);
+
+    TCourseRig rig(OnRadial(kStation, radial, distance), kStation);
+    auto vor = rig.Make<TVOR>(tuned);
+    vor->SetValue(90.0f);
+    vor->SetDirToStation(true);
+    const QImage img = rig.Shot();
+
+    if (from < 0) {
+        for (float b = 0; b < 360; b += 5)
+            QVERIFY2(!RimYellow(img, *vor, b), qPrintable(QString::number(b)));
+    } else if (from == to) {
+        QVERIFY(RimYellow(img, *vor, from));
+        QVERIFY(!RimYellow(img, *vor, from + 10.0f));
+        QVERIFY(!RimYellow(img, *vor, from - 10.0f));
+        QVERIFY(!RimYellow(img, *vor, from + 180.0f));
+    } else {
+        QVERIFY(RimYellow(img, *vor, from + 3.0f));
+        QVERIFY(RimYellow(img, *vor, (from + to) / 2.0f));
+        QVERIFY(RimYellow(img, *vor, to - 3.0f));
+        QVERIFY(!RimYellow(img, *vor, from - 8.0f));
+        QVERIFY(!RimYellow(img, *vor, to + 8.0f));
+    }
+
+    // Switching the option off removes the mark at once.
+    vor->SetDirToStation(false);
+    const QImage off = rig.Shot();
+    for (float b = 0; b < 360; b += 5)
+        QVERIFY2(!RimYellow(off, *vor, b), qPrintable(QString::number(b)));
+}
+
+void TestVOR::obsSetting_data() {
+    QTest::addColumn<float>("start");
+    QTest::addColumn<bool>("increment");
+    QTest::addColumn<float>("arg");
+    QTest::addColumn<float>("obs");
+    QTest::addColumn<int>("announced");
+
+    QTest::newRow("355 + 10 wraps to 5") << 355.f << true << 10.f << 5.f << 1;
+    QTest::newRow("0 - 1 wraps to 359") << 0.f << true << -1.f << 359.f << 1;
+    QTest::newRow("set 360 gives 0") << 10.f << false << 360.f << 0.f << 1;
+    QTest::newRow("set -90 gives 270") << 0.f << false << -90.f << 270.f << 1;
+    QTest::newRow("set 725 gives 5") << 0.f << false << 725.f << 5.f << 1;
+    QTest::newRow("same value: not announced") << 90.f << false << 90.f << 90.f << 0;
+    QTest::newRow("same after normalising: not announced") << 90.f << false << 450.f << 90.f << 0;
+    QTest::newRow("increment 0: not announced") << 90.f << true << 0.f << 90.f << 0;
+}
+
+void TestVOR::obsSetting() {
+    QFETCH(float, start);
+    QFETCH(bool, increment);
+    QFETCH(float, arg);
+    QFETCH(float, obs);
+    QFETCH(int, announced);
+
+    TCourseRig rig(OnRadial(kStation, 100.0f, 100.0f), kStation);
+    auto vor = rig.Make<TVOR>();
+    vor->SetValue(start);
+    auto listener = std::make_shared<TRecordingObserver>(TNotificationTypes{ntOBS});
+    vor->Attach(listener);
+    const int before = listener->Count(ntOBS);
+
+    IValueSetting& value = *vor;
+    if (increment)
+        value.SetValueInc(static_cast<int>(arg));
+    else
+        value.SetValue(arg);
+
+    QCOMPARE(vor->GetOBS(), obs);
+    QCOMPARE(value.GetValue(), obs);
+    QCOMPARE(vor->GetCardHeading(), obs); // the selected course stands at the top of the card
+    QCOMPARE(listener->Count(ntOBS) - before, announced);
+    vor->Detach(listener);
+}
+
+void TestVOR::obsAnnouncedWithNewState() {
+    // Whoever hears of a new OBS (the map's radial lines) reads the TO/FROM
+    // state at once; it must already belong to the new course.
+    TCourseRig rig(OnRadial(kStation, 90.0f, 100.0f), kStation);
+    auto vor = rig.Make<TVOR>();
+    vor->SetValue(90.0f);
+    QCOMPARE(vor->GetToFrom(), 1);
+
+    auto listener = std::make_shared<TRecordingObserver>(TNotificationTypes{ntOBS});
+    int heardState = -1;
+    listener->OnUpdate = [&](ISubject*, TNotificationType) { heardState = vor->GetToFrom(); };
+    vor->Attach(listener);
+    const int radialBefore = rig.radialRedraws;
+    vor->SetValue(270.0f);
+    QCOMPARE(heardState, 0);
+    QCOMPARE(rig.radialRedraws - radialBefore, 1);
+    vor->Detach(listener);
+}
+
+void TestVOR::redrawEconomy_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("repaints");
+    QTest::addColumn<bool>("faceDrawn");
+    QTest::addColumn<bool>("needleDrawn");
+
+    QTest::newRow("deviation change repaints the needle layer only") << "move" << 1 << false << true;
+    QTest::newRow("station moved: needle layer only") << "station" << 1 << false << true;
+    QTest::newRow("same position repaints nothing") << "same" << 0 << false << false;
+    QTest::newRow("heading change repaints nothing") << "heading" << 0 << false << false;
+    QTest::newRow("TO/FROM change redraws the dial once") << "tofrom" << 1 << true << true;
+    QTest::newRow("over the station redraws the dial once") << "over" << 1 << true << true;
+    QTest::newRow("OBS change redraws the dial once") << "obs" << 1 << true << true;
+    QTest::newRow("unchanged OBS repaints nothing") << "sameobs" << 0 << false << false;
+}
+
+void TestVOR::redrawEconomy() {
+    QFETCH(QString, action);
+    QFETCH(int, repaints);
+    QFETCH(bool, faceDrawn);
+    QFETCH(bool, needleDrawn);
+
+    const TSinglePoint start = OnRadial(kStation, 95.0f, 100.0f);
+    TCourseRig rig(start, kStation);
+    auto vor = rig.Make<TVOR>();
+    vor->SetValue(90.0f);
+    rig.WatchLayers(vor->GetInstrumentLayer(), vor->GetZeigerLayer());
+    const int before = rig.panel.RepaintCount();
+
+    if (action == "move")
+        rig.plane->SetPosition(OnRadial(kStation, 96.0f, 100.0f));
+    else if (action == "station")
+        rig.station->SetPosition({kStation.X, kStation.Y + 1.0f});
+    else if (action == "same")
+        rig.plane->SetPosition(start);
+    else if (action == "heading")
+        rig.plane->SetValue(45.0f);
+    else if (action == "tofrom")
+        rig.plane->SetPosition(OnRadial(kStation, 275.0f, 100.0f));
+    else if (action == "over")
+        rig.plane->SetPosition(OnRadial(kStation, 95.0f, 5.0f));
+    else if (action == "obs")
+        vor->SetValue(100.0f);
+    else if (action == "sameobs")
+        vor->SetValue(90.0f);
+
+    QCOMPARE(rig.panel.RepaintCount() - before, repaints);
+    QCOMPARE(rig.faceDraws > 0, faceDrawn);
+    QCOMPARE(rig.needleDraws > 0, needleDrawn);
+}
+
+void TestVOR::hiddenStaysHidden() {
+    TCourseRig rig(OnRadial(kStation, 100.0f, 100.0f), kStation);
+    auto vor = rig.Make<TVOR>();
+    vor->SetValue(90.0f);
+    QVERIFY(vor->GetZeigerLayer()->Visible());
+    QVERIFY(!vor->GetInstrumentLayer()->Visible()); // the dial is only the cached picture
+
+    vor->SetVisible(false);
+    rig.plane->SetPosition(OnRadial(kStation, 280.0f, 100.0f));
+    vor->SetDirToStation(true);
+    vor->SetStationSubject(nullptr);
+    vor->SetStationSubject(rig.station);
+    QVERIFY(!vor->GetZeigerLayer()->Visible());
+    QVERIFY(!vor->GetInstrumentLayer()->Visible());
+
+    // Shown again, it shows what happened meanwhile: TO, needle at the right end.
+    vor->SetVisible(true);
+    QVERIFY(vor->GetZeigerLayer()->Visible());
+    QVERIFY(!vor->GetInstrumentLayer()->Visible());
+    const QImage img = rig.Shot();
+    const float needleX = YellowCentreX(img, static_cast<int>(vor->GetYm() - 40.0f), 0, img.width() - 1);
+    QVERIFY(std::fabs(needleX - (vor->GetXm() + 5.0f * vor->GetDelta())) < 1.0f);
+    const TSinglePoint to = Centroid(vor->GetP_TO());
+    QVERIFY(IsWhitish(PixelOf(img, int(to.X), int(to.Y))));
+}
+
+void TestVOR::tuningShowsAtOnce_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("station at the map origin") << "origin";
+    QTest::newRow("retuned to the same station") << "retune";
+    QTest::newRow("tuned to another station at the same place") << "twin";
+}
+
+void TestVOR::tuningShowsAtOnce() {
+    // A fresh binding shows the indication at once even when the station's
+    // position equals the one the instrument stored before.
+    QFETCH(QString, how);
+    const TSinglePoint at = how == "origin" ? TSinglePoint{0.0f, 0.0f} : kStation;
+    TCourseRig rig(OnRadial(at, 100.0f, 100.0f), at);
+    auto vor = rig.Make<TVOR>(false);
+    vor->SetValue(90.0f);
+    if (how == "origin") {
+        vor->SetStationSubject(rig.station);
+    } else if (how == "retune") {
+        vor->SetStationSubject(rig.station);
+        vor->SetStationSubject(nullptr);
+        QCOMPARE(vor->GetToFrom(), 2);
+        vor->SetStationSubject(rig.station);
+    } else {
+        vor->SetStationSubject(rig.station);
+        auto twin = TVOR_S::Create(&rig.nav, at, QStringLiteral("2"), 1);
+        vor->SetStationSubject(nullptr);
+        vor->SetStationSubject(twin);
+        QCOMPARE(vor->GetStation(), QStringLiteral("VOR 2"));
+        QCOMPARE(vor->GetToFrom(), 1);
+        vor->SetStationSubject(nullptr);
+        return;
+    }
+    QCOMPARE(vor->GetToFrom(), 1);
+    QVERIFY(std::fabs(vor->GetAblage() + 10.0f) < 0.01f);
+}
+
+QTEST_MAIN(TestVOR)
+#include "tst_vor.moc"
