@@ -1,0 +1,242 @@
+#include "instruments/HSI.h"
+#include "tests/support/coursefixture.h"
+#include "tests/support/recordingobserver.h"
+
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+const TSinglePoint kStation{400.0f, 300.0f};
+
+// Face point `along` pixels towards the arrow head and `across` to its right.
+TSinglePoint OnAxis(const THSI& hsi, float along, float across) {
+    const TSinglePoint v = hsi.CourseAxis();
+    const TSinglePoint w = hsi.CrossAxis();
+    return {hsi.GetXm() + along * v.X + across * w.X, hsi.GetYm() + along * v.Y + across * w.Y};
+}
+
+bool Is(const QImage& img, const TSinglePoint& p, bool (*test)(unsigned int)) {
+    return test(PixelOf(img, static_cast<int>(std::floor(p.X)), static_cast<int>(std::floor(p.Y))));
+}
+} // namespace
+
+class TestHSI : public QObject {
+    Q_OBJECT
+private slots:
+    void indication_data();
+    void indication();
+    void headingTurnsCardNotIndication();
+    void courseSetting_data();
+    void courseSetting();
+    void courseAnnouncedWithNewState();
+    void redrawEconomy_data();
+    void redrawEconomy();
+};
+
+void TestHSI::indication_data() {
+    QTest::addColumn<float>("heading");
+    QTest::addColumn<float>("course");
+    QTest::addColumn<float>("radial");
+    QTest::addColumn<float>("distance");
+    QTest::addColumn<bool>("tuned");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<float>("ablage");
+    QTest::addColumn<int>("bar"); // bar position in marks right of the arrow, -5..5
+
+    QTest::newRow("on the radial outbound") << 90.f << 90.f << 90.f << 100.f << true << 1 << 0.f << 0;
+    QTest::newRow("reciprocal radial inbound") << 90.f << 90.f << 270.f << 100.f << true << 0 << 0.f << 0;
+    QTest::newRow("radial 100: FROM, bar left end")
+        << 90.f << 90.f << 100.f << 100.f << true << 1 << -10.f << -5;
+    QTest::newRow("radial 280: TO, bar right end")
+        << 90.f << 90.f << 280.f << 100.f << true << 0 << 10.f << 5;
+    QTest::newRow("arrow to the right, bar 2 marks left")
+        << 0.f << 90.f << 94.f << 150.f << true << 1 << -4.f << -2;
+    QTest::newRow("arrow down, bar 3 marks left") << 180.f << 0.f << 6.f << 150.f << true << 1 << -6.f << -3;
+    QTest::newRow("oblique arrow, TO, bar 1 mark right")
+        << 45.f << 90.f << 272.f << 150.f << true << 0 << 2.f << 1;
+    QTest::newRow("deviation 25 pins the bar") << 90.f << 90.f << 65.f << 100.f << true << 1 << 25.f << 5;
+    QTest::newRow("9.9 px from the station: NAV") << 90.f << 90.f << 100.f << 9.9f << true << 2 << 0.f << 0;
+    QTest::newRow("10 px from the station") << 90.f << 90.f << 100.f << 10.f << true << 1 << -10.f << -5;
+    QTest::newRow("untuned: NAV") << 30.f << 90.f << 100.f << 100.f << false << 2 << 0.f << 0;
+}
+
+void TestHSI::indication() {
+    QFETCH(float, heading);
+    QFETCH(float, course);
+    QFETCH(float, radial);
+    QFETCH(float, distance);
+    QFETCH(bool, tuned);
+    QFETCH(int, state);
+    QFETCH(float, ablage);
+    QFETCH(int, bar);
+
+    TCourseRig rig(OnRadial(kStation, radial, distance), kStation);
+    rig.plane->SetValue(heading);
+    auto hsi = rig.Make<THSI>(tuned);
+    hsi->SetValue(course);
+
+    QCOMPARE(hsi->GetToFrom(), state);
+    QVERIFY2(std::fabs(hsi->GetAblage() - ablage) < 0.01f, qPrintable(QString::number(hsi->GetAblage())));
+    QCOMPARE(hsi->GetScaleHeading(), heading);
+
+    const QImage img = rig.Shot();
+    const float l = hsi->GetAblageZeigerLaenge();
+    const float delta = hsi->GetDelta();
+
+    // The bar stands `bar` marks right of the arrow, parallel to it.
+    QVERIFY(Is(img, OnAxis(*hsi, l / 2.0f, bar * delta), IsGreenish));
+    QVERIFY(Is(img, OnAxis(*hsi, -l / 2.0f, bar * delta), IsGreenish));
+    if (bar != 0) QVERIFY(!Is(img, OnAxis(*hsi, l / 2.0f, -bar * delta), IsGreenish));
+
+    // The arrow points at the course on the turned card: its wide head on
+    // the course side, its narrow tail on the other.
+    const float head = hsi->GetZLaenge() - 15.0f;
+    QVERIFY(Is(img, OnAxis(*hsi, head, 3.0f), IsGreenish));
+    QVERIFY(!Is(img, OnAxis(*hsi, -head, 3.0f), IsGreenish));
+
+    // TO triangle towards the head, FROM triangle towards the tail, red NAV flag otherwise.
+    QCOMPARE(Is(img, OnAxis(*hsi, l - 12.0f, -7.0f), IsWhitish), state == 0);
+    QCOMPARE(Is(img, OnAxis(*hsi, -(l - 12.0f), -7.0f), IsWhitish), state == 1);
+    const TIntRect nav = hsi->GetP_NAV();
+    QCOMPARE(IsReddish(PixelOf(img, nav.Left + 2, nav.Top + 2)), state == 2);
+    QCOMPARE(IsReddish(PixelOf(img, nav.Right - 3, nav.Bottom - 3)), state == 2);
+}
+
+void TestHSI::headingTurnsCardNotIndication() {
+    TCourseRig rig(OnRadial(kStation, 96.0f, 100.0f), kStation);
+    auto hsi = rig.Make<THSI>();
+    hsi->SetValue(90.0f);
+    const float ablage = hsi->GetAblage();
+    const int state = hsi->GetToFrom();
+    auto listener = std::make_shared<TRecordingObserver>(TNotificationTypes{ntOBS});
+    hsi->Attach(listener);
+    const int obsBefore = listener->Count(ntOBS);
+    rig.WatchLayers(hsi->GetInstrumentLayer(), hsi->GetZeigerLayer());
+    const int repaintsBefore = rig.panel.RepaintCount();
+
+    rig.plane->SetValue(90.0f); // turn right by 90: everything turns left by 90
+
+    QCOMPARE(hsi->GetScaleHeading(), 90.0f);
+    QCOMPARE(hsi->GetAblage(), ablage);
+    QCOMPARE(hsi->GetToFrom(), state);
+    QCOMPARE(listener->Count(ntOBS) - obsBefore, 0);
+    QCOMPARE(rig.panel.RepaintCount() - repaintsBefore, 1);
+    QVERIFY(rig.faceDraws > 0);
+    // Course 90 at heading 90: the arrow points straight up.
+    const QImage img = rig.Shot();
+    QVERIFY(IsGreenish(PixelOf(img, int(hsi->GetXm()), int(hsi->GetYm() - hsi->GetZLaenge() + 10.0f))));
+    hsi->Detach(listener);
+}
+
+void TestHSI::courseSetting_data() {
+    QTest::addColumn<float>("start");
+    QTest::addColumn<bool>("increment");
+    QTest::addColumn<float>("arg");
+    QTest::addColumn<float>("course");
+    QTest::addColumn<int>("announced");
+
+    QTest::newRow("355 + 10 wraps to 5") << 355.f << true << 10.f << 5.f << 1;
+    QTest::newRow("0 - 1 wraps to 359") << 0.f << true << -1.f << 359.f << 1;
+    QTest::newRow("set 720 gives 0") << 10.f << false << 720.f << 0.f << 1;
+    QTest::newRow("same value: not announced") << 90.f << false << 90.f << 90.f << 0;
+    QTest::newRow("same after normalising: not announced") << 90.f << false << -270.f << 90.f << 0;
+}
+
+void TestHSI::courseSetting() {
+    QFETCH(float, start);
+    QFETCH(bool, increment);
+    QFETCH(float, arg);
+    QFETCH(float, course);
+    QFETCH(int, announced);
+
+    TCourseRig rig(OnRadial(kStation, 100.0f, 100.0f), kStation);
+    rig.plane->SetValue(30.0f);
+    auto hsi = rig.Make<THSI>();
+    hsi->SetValue(start);
+    auto listener = std::make_shared<TRecordingObserver>(TNotificationTypes{ntOBS});
+    hsi->Attach(listener);
+    const int before = listener->Count(ntOBS);
+
+    IValueSetting& value = *hsi;
+    if (increment)
+        value.SetValueInc(static_cast<int>(arg));
+    else
+        value.SetValue(arg);
+
+    QCOMPARE(hsi->GetCourse(), course);
+    QCOMPARE(value.GetValue(), course);
+    QCOMPARE(hsi->GetScaleHeading(), 30.0f); // the card follows the heading, not the course
+    QCOMPARE(listener->Count(ntOBS) - before, announced);
+    hsi->Detach(listener);
+}
+
+void TestHSI::courseAnnouncedWithNewState() {
+    TCourseRig rig(OnRadial(kStation, 90.0f, 100.0f), kStation);
+    auto hsi = rig.Make<THSI>();
+    hsi->SetValue(90.0f);
+    QCOMPARE(hsi->GetToFrom(), 1);
+
+    auto listener = std::make_shared<TRecordingObserver>(TNotificationTypes{ntOBS});
+    int heardState = -1;
+    listener->OnUpdate = [&](ISubject*, TNotificationType) { heardState = hsi->GetToFrom(); };
+    hsi->Attach(listener);
+    hsi->SetValue(270.0f);
+    QCOMPARE(heardState, 0);
+    hsi->Detach(listener);
+}
+
+void TestHSI::redrawEconomy_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("repaints");
+    QTest::addColumn<bool>("faceDrawn");
+    QTest::addColumn<bool>("needleDrawn");
+
+    QTest::newRow("deviation change repaints the needle layer only") << "move" << 1 << false << true;
+    QTest::newRow("station moved: needle layer only") << "station" << 1 << false << true;
+    QTest::newRow("same position repaints nothing") << "same" << 0 << false << false;
+    QTest::newRow("same heading repaints nothing") << "sameheading" << 0 << false << false;
+    QTest::newRow("heading change redraws the dial once") << "heading" << 1 << true << true;
+    QTest::newRow("TO/FROM change redraws the dial once") << "tofrom" << 1 << true << true;
+    QTest::newRow("course change redraws the dial once") << "course" << 1 << true << true;
+    QTest::newRow("unchanged course repaints nothing") << "samecourse" << 0 << false << false;
+}
+
+void TestHSI::redrawEconomy() {
+    QFETCH(QString, action);
+    QFETCH(int, repaints);
+    QFETCH(bool, faceDrawn);
+    QFETCH(bool, needleDrawn);
+
+    const TSinglePoint start = OnRadial(kStation, 95.0f, 100.0f);
+    TCourseRig rig(start, kStation);
+    rig.plane->SetValue(20.0f);
+    auto hsi = rig.Make<THSI>();
+    hsi->SetValue(90.0f);
+    rig.WatchLayers(hsi->GetInstrumentLayer(), hsi->GetZeigerLayer());
+    const int before = rig.panel.RepaintCount();
+
+    if (action == "move")
+        rig.plane->SetPosition(OnRadial(kStation, 96.0f, 100.0f));
+    else if (action == "station")
+        rig.station->SetPosition({kStation.X, kStation.Y + 1.0f});
+    else if (action == "same")
+        rig.plane->SetPosition(start);
+    else if (action == "sameheading")
+        rig.plane->SetValue(20.0f);
+    else if (action == "heading")
+        rig.plane->SetValue(21.0f);
+    else if (action == "tofrom")
+        rig.plane->SetPosition(OnRadial(kStation, 275.0f, 100.0f));
+    else if (action == "course")
+        hsi->SetValue(100.0f);
+    else if (action == "samecourse")
+        hsi->SetValue(90.0f);
+
+    QCOMPARE(rig.panel.RepaintCount() - before, repaints);
+    QCOMPARE(rig.faceDraws > 0, faceDrawn);
+    QCOMPARE(rig.needleDraws > 0, needleDrawn);
+}
+
+QTEST_MAIN(TestHSI)
+#include "tst_hsi.moc"
