@@ -155,6 +155,8 @@ private slots:
     void addInstrument();
     void replacedHeadingIndicatorHearsNoMoreHeadings();
     void startPosition();
+    void slotIndexOutsideRangeIsHarmless_data();
+    void slotIndexOutsideRangeIsHarmless();
 
 private:
     std::shared_ptr<TFlugzeug> NewPlane(TSinglePoint pos = {100, 100}, int tag = 0) {
@@ -501,6 +503,24 @@ void TestFlugzeug::startPosition() {
     plane->SetAusgangsPositionGespeichert(false);
     QVERIFY(!plane->GetAusgangsPositionGespeichert());
     QCOMPARE(plane->GetAusgangsPosition(), (TSinglePoint{12.5f, 7.0f}));
+}
+
+void TestFlugzeug::slotIndexOutsideRangeIsHarmless_data() {
+    QTest::addColumn<int>("slot");
+    QTest::newRow("-1") << -1;
+    QTest::newRow("3") << 3;
+    QTest::newRow("1000") << 1000;
+}
+
+void TestFlugzeug::slotIndexOutsideRangeIsHarmless() {
+    QFETCH(int, slot);
+    auto plane = NewPlane();
+    auto kk = plane->GetInstrument(0);
+    plane->SetInstrument(slot, std::make_shared<TFakeInstrument>(4));
+    QVERIFY(!plane->GetInstrument(slot));
+    QCOMPARE(plane->GetInstrument(0), kk);
+    QVERIFY(!plane->GetInstrument(1));
+    QVERIFY(!plane->GetInstrument(2));
 }
 
 QTEST_MAIN(TestFlugzeug)
