@@ -1,3 +1,4 @@
+#include "instruments/CourseIndication.h"
 #include "world/InstrumentUtilsClass.h"
 
 #include <QtTest>
@@ -8,6 +9,8 @@ class TestToFrom : public QObject {
 private slots:
     void courseDeviation_data();
     void courseDeviation();
+    void fromPositions_data();
+    void fromPositions();
 };
 
 void TestToFrom::courseDeviation_data() {
@@ -48,6 +51,41 @@ void TestToFrom::courseDeviation() {
     const float d = CourseDeviation(s, bearing, course);
     QCOMPARE(s, state);
     QVERIFY2(std::fabs(d - deviation) < 1e-4f, qPrintable(QStringLiteral("deviation %1").arg(d)));
+}
+
+void TestToFrom::fromPositions_data() {
+    QTest::addColumn<bool>("tuned");
+    QTest::addColumn<float>("dx"); // aircraft minus station, map pixels (y down)
+    QTest::addColumn<float>("dy");
+    QTest::addColumn<float>("course");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<float>("deviation");
+
+    QTest::newRow("east of the station, course 090") << true << 100.f << 0.f << 90.f << 1 << 0.f;
+    QTest::newRow("west of the station, course 090") << true << -100.f << 0.f << 90.f << 0 << 0.f;
+    QTest::newRow("north (radial 360), course 0") << true << 0.f << -100.f << 0.f << 1 << 0.f;
+    QTest::newRow("south, course 090: at right angles") << true << 0.f << 100.f << 90.f << 1 << -90.f;
+    QTest::newRow("9.9 px away: no indication") << true << 9.9f << 0.f << 90.f << 2 << 0.f;
+    QTest::newRow("10 px away: indication") << true << 10.f << 0.f << 90.f << 1 << 0.f;
+    QTest::newRow("6/8 px diagonal is exactly 10") << true << 6.f << 8.f << 90.f << 1 << -53.1301f;
+    QTest::newRow("on the station") << true << 0.f << 0.f << 90.f << 2 << 0.f;
+    QTest::newRow("untuned") << false << 100.f << 0.f << 45.f << 2 << 0.f;
+}
+
+void TestToFrom::fromPositions() {
+    QFETCH(bool, tuned);
+    QFETCH(float, dx);
+    QFETCH(float, dy);
+    QFETCH(float, course);
+    QFETCH(int, state);
+    QFETCH(float, deviation);
+
+    const TSinglePoint station{400.0f, 300.0f};
+    const TCourseIndication ind =
+        ComputeCourseIndication(tuned, station, {station.X + dx, station.Y + dy}, course);
+    QCOMPARE(ind.ToFrom, state);
+    QVERIFY2(std::fabs(ind.Ablage - deviation) < 1e-3f,
+             qPrintable(QStringLiteral("deviation %1").arg(ind.Ablage)));
 }
 
 QTEST_GUILESS_MAIN(TestToFrom)
