@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QWindowStateChangeEvent>
 
+#include <algorithm>
+
 TfrmBase::TfrmBase(const QString& componentName, const QSize& designSize, QWidget* parent)
     : QMainWindow(parent) {
     FInWMSize = true;
@@ -150,7 +152,11 @@ void TfrmBase::showEvent(QShowEvent* event) {
     if (const QScreen* s = screen()) {
         const QRect available = s->availableGeometry();
         const QRect frame = frameGeometry();
-        move(available.center() - QPoint(frame.width() / 2, frame.height() / 2));
+        QPoint topLeft = available.center() - QPoint(frame.width() / 2, frame.height() / 2);
+        // A window larger than the screen keeps its title bar reachable.
+        topLeft.setX(std::max(topLeft.x(), available.left()));
+        topLeft.setY(std::max(topLeft.y(), available.top()));
+        move(topLeft);
     }
 }
 

@@ -50,6 +50,8 @@ private slots:
     void unreadableValuesGiveCurrentGeometry();
     void failedWriteIsReportedOnceAndWindowCloses();
     void folderThatCannotBeCreated();
+    void opensCentredWithStoredSize_data();
+    void opensCentredWithStoredSize();
     void versionInfoAndPaths();
 
 private:
@@ -227,6 +229,42 @@ void TestBaseFrm::folderThatCannotBeCreated() {
     w.reset();
     QCOMPARE(m_messages.size(), 3);
     QFile::remove(config + "/Quellbach");
+}
+
+void TestBaseFrm::opensCentredWithStoredSize_data() {
+    QTest::addColumn<QSize>("stored");
+    QTest::newRow("fits the screen") << QSize(400, 300);
+    QTest::newRow("larger than the screen") << QSize(5000, 4000);
+}
+
+// The stored position does not decide where a centred window opens; its size does.
+void TestBaseFrm::opensCentredWithStoredSize() {
+    QFETCH(QSize, stored);
+    QVERIFY(ForceDirectories(QFileInfo(IniPath()).path()));
+    {
+        TIniFile ini(IniPath());
+        ini.WriteInteger(Section, "Left", 3);
+        ini.WriteInteger(Section, "Top", 4);
+        ini.WriteInteger(Section, "Width", stored.width());
+        ini.WriteInteger(Section, "Height", stored.height());
+        QVERIFY(ini.UpdateFile());
+    }
+    TfrmBase w(Section, DesignSize);
+    w.SetOpenCentred(true);
+    w.show();
+    const QRect screen = w.screen()->availableGeometry();
+    QCOMPARE(w.size(), stored);
+    if (stored.width() < screen.width()) {
+        const QPoint expected(screen.center().x() - w.frameGeometry().width() / 2,
+                              screen.center().y() - w.frameGeometry().height() / 2);
+        QTRY_COMPARE(w.pos(), expected);
+        // The centred position is what gets recorded.
+        QTRY_COMPARE(QPoint(w.ResizeLeft(), w.ResizeTop()), expected);
+    } else {
+        // Larger than the screen: its top left corner stays on the screen.
+        QTRY_VERIFY(w.pos() != QPoint(3, 4));
+        QCOMPARE(w.pos(), screen.topLeft());
+    }
 }
 
 void TestBaseFrm::versionInfoAndPaths() {
