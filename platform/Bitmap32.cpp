@@ -2,13 +2,12 @@
 
 #include <QFontMetrics>
 #include <QHash>
-#include <QPainterPath>
-#include <QPolygonF>
-#include <QTransform>
+#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <numbers>
 
 namespace {
 
@@ -91,20 +90,15 @@ Bitmap32::Bitmap32(int width, int height) {
     SetSize(width, height);
 }
 
-Bitmap32::~Bitmap32() {
-    EndPainting();
-}
+Bitmap32::~Bitmap32() = default;
 
 Bitmap32::Bitmap32(const Bitmap32& other)
     : m_fontSize(other.m_fontSize), m_dash(other.m_dash), m_dashPos(other.m_dashPos) {
-    other.EndPainting();
     m_image = other.m_image;
 }
 
 Bitmap32& Bitmap32::operator=(const Bitmap32& other) {
     if (this == &other) return *this;
-    EndPainting();
-    other.EndPainting();
     m_image = other.m_image;
     m_fontSize = other.m_fontSize;
     m_dash = other.m_dash;
@@ -113,24 +107,10 @@ Bitmap32& Bitmap32::operator=(const Bitmap32& other) {
     return *this;
 }
 
-void Bitmap32::EndPainting() const {
-    if (m_painter.isActive()) m_painter.end();
-}
-
-QPainter& Bitmap32::Painter() {
-    if (!m_painter.isActive()) {
-        m_painter.begin(&m_image);
-        m_painter.setRenderHint(QPainter::Antialiasing, true);
-        m_painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    }
-    return m_painter;
-}
-
 void Bitmap32::SetSize(int width, int height) {
     width = std::max(0, width);
     height = std::max(0, height);
     if (width == Width() && height == Height()) return;
-    EndPainting();
     if (width == 0 || height == 0) {
         m_image = QImage();
     } else {
@@ -304,53 +284,313 @@ void Bitmap32::PolylineAA(const std::vector<TSinglePoint>& points, TColor32 colo
     Changed();
 }
 
+namespace {
+
+// Polygon filler by exact signed area, the way font rasterisers do it: every
+// edge adds, cell by cell, the area it sweeps to its right into a buffer;
+// a running sum along a row is then the winding number integrated over each
+// pixel. Folding that sum (0..1..2 -> 0..1..0) gives the even-odd rule.
+// Between the cells an edge touched the sum is constant, so long covered
+// runs are filled at memory speed.
+struct Touched {
+    int row, from, to; // cells [from, to] of row got area
+};
+
+struct Contour {
+    const QPointF* points;
+    std::size_t n;
+};
+
+struct Scratch {
+    std::vector<float> area; // rows x stride, kept all zero between fills
+    std::vector<Touched> touched;
+    std::vector<Touched> sorted;
+    std::vector<int> rowStart;
+    std::vector<int> fillPos;
+    std::vector<Contour> contours;
+};
+
+Scratch& RasterScratch() {
+    thread_local Scratch scratch;
+    return scratch;
+}
+
+class ContourFiller {
+public:
+    explicit ContourFiller(QImage& image) : m_image(image), m_s(RasterScratch()), m_contours(m_s.contours) {
+        m_contours.clear();
+    }
+
+    // Adds the closed contour points[0..n).
+    void AddContour(const QPointF* points, std::size_t n) {
+        if (n < 3) return;
+        m_contours.push_back({points, n});
+    }
+
+    void Fill(TColor32 color) {
+        if (m_contours.empty() || color == 0 || m_image.isNull()) return;
+        const int width = m_image.width(), height = m_image.height();
+        double minX = m_contours[0].points[0].x(), maxX = minX;
+        double minY = m_contours[0].points[0].y(), maxY = minY;
+        for (const Contour& c : m_contours) {
+            for (std::size_t i = 0; i < c.n; ++i) {
+                minX = std::min(minX, c.points[i].x());
+                maxX = std::max(maxX, c.points[i].x());
+                minY = std::min(minY, c.points[i].y());
+                maxY = std::max(maxY, c.points[i].y());
+            }
+        }
+        m_rowFrom = static_cast<int>(std::clamp(std::floor(minY), 0.0, double(height)));
+        m_rowTo = static_cast<int>(std::clamp(std::ceil(maxY), 0.0, double(height)));
+        if (m_rowFrom >= m_rowTo || maxX < 0 || minX >= width) return;
+        m_xMin = std::clamp(std::floor(minX), 0.0, double(width));
+        m_xMax = std::clamp(std::ceil(maxX), 0.0, double(width));
+        m_colFrom = static_cast<int>(m_xMin);
+        m_stride = static_cast<int>(m_xMax) - m_colFrom + 2;
+        const std::size_t need =
+            static_cast<std::size_t>(m_rowTo - m_rowFrom) * static_cast<std::size_t>(m_stride);
+        if (m_s.area.size() < need) m_s.area.resize(need, 0.0f);
+        m_s.touched.clear();
+
+        for (const Contour& c : m_contours) {
+            for (std::size_t i = 0; i < c.n; ++i) {
+                const QPointF& a = c.points[i];
+                const QPointF& b = c.points[(i + 1) % c.n];
+                AddClippedLine(a.x(), a.y(), b.x(), b.y());
+            }
+        }
+        Accumulate(Premultiplied(color));
+    }
+
+private:
+    // Parts of an edge left or right of the filled box act like a vertical
+    // edge on its border (everything right of them is covered, or nothing
+    // visible is), so they are pressed onto it.
+    void AddClippedLine(double x0, double y0, double x1, double y1) {
+        if (y0 == y1) return;
+        double ts[2];
+        int nt = 0;
+        for (double edge : {m_xMin, m_xMax}) {
+            if ((x0 < edge) != (x1 < edge)) {
+                const double t = (edge - x0) / (x1 - x0);
+                if (t > 0 && t < 1) ts[nt++] = t;
+            }
+        }
+        if (nt == 2 && ts[0] > ts[1]) std::swap(ts[0], ts[1]);
+        double px = x0, py = y0;
+        for (int i = 0; i <= nt; ++i) {
+            const double t = i < nt ? ts[i] : 1.0;
+            const double qx = i < nt ? x0 + (x1 - x0) * t : x1;
+            const double qy = i < nt ? y0 + (y1 - y0) * t : y1;
+            AddLine(std::clamp(px, m_xMin, m_xMax), py, std::clamp(qx, m_xMin, m_xMax), qy);
+            px = qx;
+            py = qy;
+        }
+    }
+
+    void AddLine(double x0, double y0, double x1, double y1) {
+        if (y0 == y1) return;
+        double dir = 1.0;
+        if (y0 > y1) {
+            std::swap(x0, x1);
+            std::swap(y0, y1);
+            dir = -1.0;
+        }
+        const double dxdy = (x1 - x0) / (y1 - y0);
+        double x = x0;
+        const int rowFrom = std::max(m_rowFrom, static_cast<int>(std::max(-1.0, std::floor(y0))));
+        const int rowTo = std::min(m_rowTo, static_cast<int>(std::min(double(m_rowTo), std::ceil(y1))));
+        if (y0 < rowFrom) x += (rowFrom - y0) * dxdy;
+        for (int y = rowFrom; y < rowTo; ++y) {
+            const double dy = std::min(double(y + 1), y1) - std::max(double(y), y0);
+            const double xnext = x + dxdy * dy;
+            const double d = dy * dir;
+            const double xa = std::min(x, xnext) - m_colFrom, xb = std::max(x, xnext) - m_colFrom;
+            const double xaFloor = std::floor(xa);
+            const int ia = static_cast<int>(xaFloor);
+            const double xbCeil = std::ceil(xb);
+            const int ib = static_cast<int>(xbCeil);
+            float* row = m_s.area.data() + static_cast<std::size_t>(y - m_rowFrom) * m_stride;
+            int last;
+            if (ib <= ia + 1) {
+                const double xmf = 0.5 * (x + xnext) - m_colFrom - xaFloor;
+                row[ia] += static_cast<float>(d - d * xmf);
+                row[ia + 1] += static_cast<float>(d * xmf);
+                last = ia + 1;
+            } else {
+                const double s = 1.0 / (xb - xa);
+                const double xaf = xa - xaFloor;
+                const double a0 = 0.5 * s * (1.0 - xaf) * (1.0 - xaf);
+                const double xbf = xb - xbCeil + 1.0;
+                const double am = 0.5 * s * xbf * xbf;
+                row[ia] += static_cast<float>(d * a0);
+                if (ib == ia + 2) {
+                    row[ia + 1] += static_cast<float>(d * (1.0 - a0 - am));
+                } else {
+                    const double a1 = s * (1.5 - xaf);
+                    row[ia + 1] += static_cast<float>(d * (a1 - a0));
+                    for (int xi = ia + 2; xi < ib - 1; ++xi)
+                        row[xi] += static_cast<float>(d * s);
+                    const double a2 = a1 + (ib - ia - 3) * s;
+                    row[ib - 1] += static_cast<float>(d * (1.0 - a2 - am));
+                }
+                row[ib] += static_cast<float>(d * am);
+                last = ib;
+            }
+            m_s.touched.push_back({y, ia, last});
+            x = xnext;
+        }
+    }
+
+    static quint32 Coverage(float acc) {
+        float v = std::fabs(acc);
+        if (v > 2.0f) v -= 2.0f * std::floor(v * 0.5f);
+        if (v > 1.0f) v = 2.0f - v;
+        return static_cast<quint32>(v * 255.0f + 0.5f);
+    }
+
+    void Accumulate(quint32 src) {
+        const bool opaque = (src >> 24) == 255;
+        const int width = m_image.width();
+        uchar* bits = m_image.bits();
+        const qsizetype stride = m_image.bytesPerLine();
+        // Bucket the touched runs by row (counting sort), then by column.
+        const int rows = m_rowTo - m_rowFrom;
+        auto& start = m_s.rowStart;
+        start.assign(static_cast<std::size_t>(rows) + 1, 0);
+        for (const Touched& t : m_s.touched)
+            ++start[static_cast<std::size_t>(t.row - m_rowFrom) + 1];
+        for (int r = 0; r < rows; ++r)
+            start[r + 1] += start[r];
+        auto& sorted = m_s.sorted;
+        sorted.resize(m_s.touched.size());
+        {
+            std::vector<int>& fillPos = m_s.fillPos;
+            fillPos.assign(start.begin(), start.end() - 1);
+            for (const Touched& t : m_s.touched)
+                sorted[fillPos[t.row - m_rowFrom]++] = t;
+        }
+        for (int r = 0; r < rows; ++r) {
+            Touched* first = sorted.data() + start[r];
+            Touched* end = sorted.data() + start[r + 1];
+            if (first == end) continue;
+            // Few runs per row: insertion sort beats the general one here.
+            for (Touched* i = first + 1; i < end; ++i) {
+                const Touched t = *i;
+                Touched* j = i;
+                for (; j > first && (j - 1)->from > t.from; --j)
+                    *j = *(j - 1);
+                *j = t;
+            }
+            float* area = m_s.area.data() + static_cast<std::size_t>(r) * m_stride;
+            auto* line = reinterpret_cast<quint32*>(bits + (m_rowFrom + r) * stride) + m_colFrom;
+            const int visible = width - m_colFrom; // cells at or beyond are off the bitmap
+            float acc = 0.0f;
+            int x = first->from;
+            for (Touched* t = first; t != end; ++t) {
+                if (t->to < x) continue;
+                const int from = std::max(x, t->from);
+                // Constant coverage up to the next touched cell.
+                const quint32 gap = Coverage(acc);
+                if (gap != 0 && from > x) {
+                    const int gx1 = std::min(from, visible);
+                    if (gap == 255 && opaque)
+                        std::fill(line + x, line + std::max(x, gx1), src);
+                    else
+                        for (int i = x; i < gx1; ++i)
+                            line[i] = BlendOver(line[i], src, gap);
+                }
+                for (int i = from; i <= t->to; ++i) {
+                    acc += area[i];
+                    area[i] = 0.0f;
+                    if (i >= visible) continue;
+                    const quint32 cov = Coverage(acc);
+                    if (cov == 0) continue;
+                    line[i] = (cov == 255 && opaque) ? src : BlendOver(line[i], src, std::min(cov, 255u));
+                }
+                x = t->to + 1;
+            }
+        }
+    }
+
+    QImage& m_image;
+    Scratch& m_s;
+    std::vector<Contour>& m_contours;
+    int m_rowFrom = 0, m_rowTo = 0, m_colFrom = 0, m_stride = 0;
+    double m_xMin = 0, m_xMax = 0;
+};
+
+// Points of a circular arc from clock angle fromDeg through sweepDeg
+// (clockwise), fine enough that no chord strays more than 1/20 pixel.
+void AppendArc(std::vector<QPointF>& out, double cx, double cy, double r, double fromDeg, double sweepDeg) {
+    const double maxStep = r > 0.05 ? 2.0 * std::acos(1.0 - 0.05 / r) : std::numbers::pi;
+    const double sweep = sweepDeg * std::numbers::pi / 180.0;
+    const int n = std::max(2, static_cast<int>(std::ceil(std::fabs(sweep) / maxStep)) + 1);
+    const double start = fromDeg * std::numbers::pi / 180.0;
+    for (int i = 0; i < n; ++i) {
+        const double a = start + sweep * i / (n - 1);
+        out.emplace_back(cx + r * std::sin(a), cy - r * std::cos(a));
+    }
+}
+
+std::vector<QPointF>& PointScratch(int which) {
+    thread_local std::vector<QPointF> points[2];
+    points[which].clear();
+    return points[which];
+}
+
+bool AllFinite(std::initializer_list<double> values) {
+    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+}
+
+} // namespace
+
 void Bitmap32::PolygonAA(const std::vector<TSinglePoint>& points, TColor32 color) {
     if (points.size() >= 3 && !Empty()) {
-        QPolygonF polygon;
-        polygon.reserve(static_cast<qsizetype>(points.size()));
+        auto& polygon = PointScratch(0);
         bool ok = true;
         for (const auto& p : points) {
             if (!Finite(p.X) || !Finite(p.Y)) {
                 ok = false;
                 break;
             }
-            polygon.append(QPointF(std::round(double(p.X) * 65536.0) / 65536.0,
-                                   std::round(double(p.Y) * 65536.0) / 65536.0));
+            polygon.emplace_back(std::round(double(p.X) * 65536.0) / 65536.0,
+                                 std::round(double(p.Y) * 65536.0) / 65536.0);
         }
         if (ok) {
-            QPainter& p = Painter();
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor::fromRgba(color));
-            p.drawPolygon(polygon, Qt::OddEvenFill);
+            ContourFiller filler(m_image);
+            filler.AddContour(polygon.data(), polygon.size());
+            filler.Fill(color);
         }
     }
     Changed();
 }
 
 void Bitmap32::CircleAA(float cx, float cy, float radius, float strokeWidth, TColor32 color) {
-    if (!Empty() && Finite(cx) && Finite(cy) && Finite(radius) && Finite(strokeWidth) && radius > 0 &&
-        strokeWidth > 0) {
-        // A ring filled between two circles: cheaper than stroking the path.
+    if (!Empty() && AllFinite({cx, cy, radius, strokeWidth}) && radius > 0 && strokeWidth > 0) {
         const double outer = radius + strokeWidth / 2.0;
-        const double inner = std::max(0.0, radius - strokeWidth / 2.0);
-        QPainterPath path;
-        path.setFillRule(Qt::OddEvenFill);
-        path.addEllipse(QPointF(cx, cy), outer, outer);
-        if (inner > 0) path.addEllipse(QPointF(cx, cy), inner, inner);
-        QPainter& p = Painter();
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor::fromRgba(color));
-        p.drawPath(path);
+        const double inner = radius - strokeWidth / 2.0;
+        ContourFiller filler(m_image);
+        auto& o = PointScratch(0);
+        AppendArc(o, cx, cy, outer, 0, 360);
+        filler.AddContour(o.data(), o.size());
+        if (inner > 0) {
+            auto& i = PointScratch(1);
+            AppendArc(i, cx, cy, inner, 0, 360);
+            filler.AddContour(i.data(), i.size());
+        }
+        filler.Fill(color);
     }
     Changed();
 }
 
 void Bitmap32::DiscAA(float cx, float cy, float radius, TColor32 color) {
-    if (!Empty() && Finite(cx) && Finite(cy) && Finite(radius) && radius > 0) {
-        QPainter& p = Painter();
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor::fromRgba(color));
-        p.drawEllipse(QPointF(cx, cy), double(radius), double(radius));
+    if (!Empty() && AllFinite({cx, cy, radius}) && radius > 0) {
+        ContourFiller filler(m_image);
+        auto& o = PointScratch(0);
+        AppendArc(o, cx, cy, radius, 0, 360);
+        filler.AddContour(o.data(), o.size());
+        filler.Fill(color);
     }
     Changed();
 }
@@ -359,30 +599,33 @@ void Bitmap32::ArcBandAA(float cx, float cy, float innerRadius, float outerRadiu
                          TColor32 color) {
     if (innerRadius > outerRadius) std::swap(innerRadius, outerRadius);
     innerRadius = std::max(0.0f, innerRadius);
-    if (!Empty() && Finite(cx) && Finite(cy) && Finite(innerRadius) && Finite(outerRadius) &&
-        Finite(fromDeg) && Finite(toDeg) && outerRadius > innerRadius) {
+    if (!Empty() && AllFinite({cx, cy, innerRadius, outerRadius, fromDeg, toDeg}) &&
+        outerRadius > innerRadius) {
         double sweep = double(toDeg) - double(fromDeg);
         // Clock angles run clockwise, so an end below the start wraps past 12 o'clock.
         if (sweep < 0) sweep += 360.0 * std::ceil(-sweep / 360.0);
         sweep = std::min(sweep, 360.0);
         if (sweep > 0) {
-            // Qt angles: counter-clockwise from 3 o'clock.
-            const double qtFrom = 90.0 - fromDeg;
-            const QRectF outerRect(cx - outerRadius, cy - outerRadius, 2.0 * outerRadius, 2.0 * outerRadius);
-            const QRectF innerRect(cx - innerRadius, cy - innerRadius, 2.0 * innerRadius, 2.0 * innerRadius);
-            QPainterPath path;
-            path.setFillRule(Qt::WindingFill);
-            path.arcMoveTo(outerRect, qtFrom);
-            path.arcTo(outerRect, qtFrom, -sweep);
-            if (innerRadius > 0)
-                path.arcTo(innerRect, qtFrom - sweep, sweep);
-            else
-                path.lineTo(cx, cy);
-            path.closeSubpath();
-            QPainter& p = Painter();
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor::fromRgba(color));
-            p.drawPath(path);
+            ContourFiller filler(m_image);
+            auto& band = PointScratch(0);
+            if (sweep >= 360.0) {
+                // A whole ring: two closed circles, no seam.
+                AppendArc(band, cx, cy, outerRadius, 0, 360);
+                filler.AddContour(band.data(), band.size());
+                if (innerRadius > 0) {
+                    auto& i = PointScratch(1);
+                    AppendArc(i, cx, cy, innerRadius, 0, 360);
+                    filler.AddContour(i.data(), i.size());
+                }
+            } else {
+                AppendArc(band, cx, cy, outerRadius, fromDeg, sweep);
+                if (innerRadius > 0)
+                    AppendArc(band, cx, cy, innerRadius, fromDeg + sweep, -sweep);
+                else
+                    band.emplace_back(cx, cy);
+                filler.AddContour(band.data(), band.size());
+            }
+            filler.Fill(color);
         }
     }
     Changed();
@@ -411,27 +654,35 @@ void Bitmap32::DotAA(float x, float y, TColor32 color) {
     Changed();
 }
 
-QFont Bitmap32::FontForPoints(int points) {
-    return FontFor(points).font;
-}
-
 void Bitmap32::SetFontSize(int points) {
     m_fontSize = std::max(1, points);
 }
 
-QSize Bitmap32::TextExtent(const QString& text) const {
-    const FontEntry& f = FontFor(m_fontSize);
-    return QSize(f.metrics.horizontalAdvance(text), f.metrics.height());
+namespace {
+
+// Measuring is asked for every label of every repaint; the answers never change.
+QSize CachedExtent(const QString& text, int points) {
+    static QHash<LabelKey, QSize> extents;
+    const FontEntry& f = FontFor(points);
+    const LabelKey key{text, f.font.pixelSize(), 0};
+    auto it = extents.constFind(key);
+    if (it != extents.constEnd()) return *it;
+    if (extents.size() >= kMaxLabels) extents.clear();
+    const QSize size(f.metrics.horizontalAdvance(text), f.metrics.height());
+    extents.insert(key, size);
+    return size;
 }
 
-const QImage& Bitmap32::Label(const QString& text, TColor32 color) const {
-    const FontEntry& f = FontFor(m_fontSize);
-    LabelKey key{text, f.font.pixelSize(), color};
+// The text rendered once into a premultiplied image as large as its extent,
+// baseline at the font's ascent.
+const QImage& LabelImage(const QString& text, int points, TColor32 color) {
+    const FontEntry& f = FontFor(points);
+    const LabelKey key{text, f.font.pixelSize(), color};
     auto& cache = LabelCache();
     auto it = cache.constFind(key);
     if (it != cache.constEnd()) return *it;
     if (cache.size() >= kMaxLabels) cache.clear();
-    const QSize size(f.metrics.horizontalAdvance(text), f.metrics.height());
+    const QSize size = CachedExtent(text, points);
     QImage image;
     if (!size.isEmpty()) {
         image = QImage(size, kFormat);
@@ -445,30 +696,103 @@ const QImage& Bitmap32::Label(const QString& text, TColor32 color) const {
     return *cache.insert(key, image);
 }
 
+void BlitOver(QImage& dst, const QImage& src, int x, int y) {
+    const int sx = std::max(0, -x), sy = std::max(0, -y);
+    const int dx = std::max(0, x), dy = std::max(0, y);
+    const int w = std::min(src.width() - sx, dst.width() - dx);
+    const int h = std::min(src.height() - sy, dst.height() - dy);
+    for (int row = 0; row < h && w > 0; ++row) {
+        const auto* s = reinterpret_cast<const quint32*>(src.constScanLine(sy + row)) + sx;
+        auto* d = reinterpret_cast<quint32*>(dst.scanLine(dy + row)) + dx;
+        for (int i = 0; i < w; ++i) {
+            const quint32 a = s[i] >> 24;
+            if (a == 255)
+                d[i] = s[i];
+            else if (s[i] != 0)
+                d[i] = BlendOver(d[i], s[i], 255);
+        }
+    }
+}
+
+// Interpolates two premultiplied pixels, w in 0..256 towards b.
+inline quint32 Lerp(quint32 a, quint32 b, quint32 w) {
+    const quint32 iw = 256 - w;
+    const quint32 rb = (((a & 0xff00ffu) * iw + (b & 0xff00ffu) * w) >> 8) & 0xff00ffu;
+    const quint32 ag = (((a >> 8) & 0xff00ffu) * iw + ((b >> 8) & 0xff00ffu) * w) & 0xff00ff00u;
+    return rb | ag;
+}
+
+// Draws src turned clockwise by angleDeg with its centre on (cx, cy). Every
+// target pixel is mapped back into the source and sampled bilinearly.
+void BlitRotated(QImage& dst, const QImage& src, double cx, double cy, double angleDeg) {
+    const double a = angleDeg * std::numbers::pi / 180.0;
+    const double c = std::cos(a), s = std::sin(a);
+    const double hw = src.width() / 2.0, hh = src.height() / 2.0;
+    // Bounding box of the turned image, one pixel wider for the filter.
+    const double ex = std::fabs(hw * c) + std::fabs(hh * s) + 1.0;
+    const double ey = std::fabs(hw * s) + std::fabs(hh * c) + 1.0;
+    const int x0 = std::max(0, static_cast<int>(std::floor(cx - ex)));
+    const int x1 = std::min(dst.width(), static_cast<int>(std::ceil(cx + ex)));
+    const int y0 = std::max(0, static_cast<int>(std::floor(cy - ey)));
+    const int y1 = std::min(dst.height(), static_cast<int>(std::ceil(cy + ey)));
+    if (x0 >= x1 || y0 >= y1) return;
+
+    const int sw = src.width(), sh = src.height();
+    const auto* sbits = reinterpret_cast<const quint32*>(src.constBits());
+    const qsizetype sstride = src.bytesPerLine() / 4;
+    auto fetch = [&](int u, int v) -> quint32 {
+        if (u < 0 || v < 0 || u >= sw || v >= sh) return 0;
+        return sbits[v * sstride + u];
+    };
+    // Source position, in 16.16 fixed point of pixel-centre coordinates, of
+    // the target pixel centre (x + 0.5, y + 0.5); inverse rotation.
+    constexpr double kOne = 65536.0;
+    const auto du = static_cast<qint64>(std::llround(c * kOne));
+    const auto dv = static_cast<qint64>(std::llround(-s * kOne));
+    for (int y = y0; y < y1; ++y) {
+        const double dy = y + 0.5 - cy;
+        const double rx = x0 + 0.5 - cx;
+        auto u = static_cast<qint64>(std::llround((rx * c + dy * s + hw - 0.5) * kOne));
+        auto v = static_cast<qint64>(std::llround((-rx * s + dy * c + hh - 0.5) * kOne));
+        auto* line = reinterpret_cast<quint32*>(dst.scanLine(y));
+        for (int x = x0; x < x1; ++x, u += du, v += dv) {
+            const qint64 uf = u >> 16, vf = v >> 16;
+            if (uf < -1 || vf < -1 || uf >= sw || vf >= sh) continue;
+            const int iu = static_cast<int>(uf), iv = static_cast<int>(vf);
+            const auto wu = static_cast<quint32>((u >> 8) & 0xff), wv = static_cast<quint32>((v >> 8) & 0xff);
+            const quint32 top = Lerp(fetch(iu, iv), fetch(iu + 1, iv), wu);
+            const quint32 bottom = Lerp(fetch(iu, iv + 1), fetch(iu + 1, iv + 1), wu);
+            const quint32 p = Lerp(top, bottom, wv);
+            if (p != 0) line[x] = BlendOver(line[x], p, 255);
+        }
+    }
+}
+
+} // namespace
+
+QSize Bitmap32::TextExtent(const QString& text) const {
+    return CachedExtent(text, m_fontSize);
+}
+
 void Bitmap32::TextOut(int x, int y, const QString& text, TColor32 color) {
     if (!Empty() && !text.isEmpty()) {
-        const QImage& label = Label(text, color);
-        if (!label.isNull()) {
-            QPainter& p = Painter();
-            p.drawImage(QPoint(x, y), label);
-        }
+        const QImage& label = LabelImage(text, m_fontSize, color);
+        if (!label.isNull()) BlitOver(m_image, label, x, y);
     }
     Changed();
 }
 
 void Bitmap32::TextRotated(float cx, float cy, float angleDeg, const QString& text, TColor32 color) {
-    if (!Empty() && !text.isEmpty() && Finite(cx) && Finite(cy) && Finite(angleDeg)) {
-        const QImage& label = Label(text, color);
+    if (!Empty() && !text.isEmpty() && AllFinite({cx, cy, angleDeg})) {
+        const QImage& label = LabelImage(text, m_fontSize, color);
         if (!label.isNull()) {
-            QPainter& p = Painter();
             const double w = label.width(), h = label.height();
             if (std::fmod(double(angleDeg), 360.0) == 0.0) {
                 // Unturned text stays on whole pixels and keeps its sharpness.
-                p.drawImage(QPointF(std::round(cx - w / 2.0), std::round(cy - h / 2.0)), label);
+                BlitOver(m_image, label, static_cast<int>(std::round(cx - w / 2.0)),
+                         static_cast<int>(std::round(cy - h / 2.0)));
             } else {
-                p.setTransform(QTransform().translate(cx, cy).rotate(angleDeg));
-                p.drawImage(QPointF(-w / 2.0, -h / 2.0), label);
-                p.resetTransform();
+                BlitRotated(m_image, label, cx, cy, angleDeg);
             }
         }
     }

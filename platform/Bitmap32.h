@@ -3,7 +3,6 @@
 #include "platform/SinglePoint.h"
 
 #include <QImage>
-#include <QPainter>
 #include <QSize>
 #include <QString>
 
@@ -34,11 +33,7 @@ public:
     bool Empty() const { return m_image.isNull(); }
 
     const QImage& Image() const { return m_image; }
-    // Whoever paints on the image directly gets it with no painter of ours open on it.
-    QImage& Image() {
-        EndPainting();
-        return m_image;
-    }
+    QImage& Image() { return m_image; }
     // Reads one pixel back as un-premultiplied ARGB (0 outside the bitmap).
     TColor32 Pixel(int x, int y) const;
 
@@ -98,23 +93,13 @@ public:
         if (m_onChanged) m_onChanged();
     }
 
-    // Drawing keeps one painter open across calls (opening one costs more
-    // than most single drawing operations); this closes it.
-    void EndPainting() const;
-
-    // The text face is fixed so that extents do not depend on the desktop.
-    static QFont FontForPoints(int points);
-
 private:
-    QPainter& Painter();
     template <typename ColorAt>
     long long RasterLine(double x1, double y1, double x2, double y2, ColorAt colorAt);
-    const QImage& Label(const QString& text, TColor32 color) const;
 
     QImage m_image;
     int m_fontSize = 8;
     std::vector<TColor32> m_dash;
     std::size_t m_dashPos = 0;
     std::function<void()> m_onChanged;
-    mutable QPainter m_painter;
 };
