@@ -1,0 +1,200 @@
+#pragma once
+
+#include "shell/BaseFrm.h"
+#include "shell/Skins.h"
+#include "world/vxInterfaces.h"
+
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <random>
+#include <vector>
+
+class BitmapLayer;
+class ImageSurface;
+class QAbstractButton;
+class QAction;
+class QActionGroup;
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSpinBox;
+class QStatusBar;
+class QTimer;
+class QToolButton;
+class TRadialLayer;
+class TsuiSetValuePanel;
+
+// The main window: it owns the world (aircraft and stations), the map and the
+// instrument panel, the control panel below them and the menu.
+class TfrmMainTalvex : public TfrmBase {
+    Q_OBJECT
+public:
+    // Client area at design size; the window opens with it.
+    static constexpr int DesignWidth = 920;
+    static constexpr int DesignHeight = 744;
+    static constexpr int ControlPanelHeight = 337;
+    static constexpr int StatusBarHeight = 19;
+    // The program needs a screen (and a window) at least this large.
+    static constexpr int MinimumWidth = 935;
+    static constexpr int MinimumHeight = ControlPanelHeight + 100;
+    static constexpr int AnimationPeriodMs = 20;
+    static constexpr int SpeedRepeatMs = 250;
+
+    explicit TfrmMainTalvex(QWidget* parent = nullptr);
+    ~TfrmMainTalvex() override;
+
+    // The screen check of the first activation: the message for a screen of
+    // the given size, or an empty string when it is large enough.
+    static QString ScreenCheckMessage(int screenWidth, int screenHeight);
+
+    // The information window. Shown by the window itself (sender == this) at
+    // start-up its button reads "starten", otherwise "zurück".
+    void ShowInfo(QObject* sender);
+
+    // The world. Entries are never removed; index i is aircraft number i + 1.
+    std::vector<std::shared_ptr<IPlaneSubject>> Flugzeuge;
+    std::vector<std::shared_ptr<IStationSubject>> Stationen;
+    int FSelectedPlane = 0;
+
+    // The active aircraft, or nullptr if the index names none.
+    std::shared_ptr<IPlaneSubject> ActivePlane() const;
+
+    QString FApplicationPath;
+    QString FCompanyNamePath;
+    QString FApplicationDataPath;
+    QString FCommonQuellbach;
+    QString FCommonAnwendungsDaten;
+    TTheme Theme;
+
+    // The start-up found a problem that ends the program as soon as the event loop runs.
+    bool TerminationRequested() const { return FTerminationRequested; }
+
+    // Event handlers, public so that the program's parts and tests reach them
+    // exactly as a user's action does.
+    void FormActivate();
+    void DisplayHint(const QString& hint);
+    void btnProgEndeClick();
+    void beenden1Click();
+    void btnAnimStartClick();
+    void btnAnimStopClick();
+    void btnAnimResetClick();
+    void tmrAnimationTimer();
+    void sbMouseDown(QAbstractButton* button);
+    void sbMouseUp(QAbstractButton* button);
+    void Timer1Timer();
+    void sbVClick();
+    void ApplySpeedButton(QAbstractButton* button);
+    void seFlugzeugChange();
+    void SkinClick(QAction* item);
+    void mm2OptShowRadialsClick();
+    void mm2OptShowRBClick();
+    void mm2OptRtSmClick();
+    // Clears the radial layer and draws the radial and bearing lines anew.
+    void DrawRadials();
+
+    void ReadOptions();
+    // False when the settings file could not be written (the user was told).
+    bool WriteOptions();
+
+protected:
+    // The size of the screen the window is on; the screen check asks here.
+    virtual QSize ScreenSize() const;
+
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormClose();
+    void BuildMenus();
+    void BuildControlPanel();
+    void BuildSlotRows(QWidget* panel);
+    void BuildControlColumn(QWidget* panel);
+    void BuildValuePanels(QWidget* panel);
+    void CreateDataFolders();
+    void ApplyMinimumSize();
+    void ImgNavCanResize(int newWidth, int newHeight);
+    // A random integer in [0, n), 0 when n <= 0.
+    int RandomBelow(int n);
+    TSinglePoint RandomMapPosition();
+    QToolButton* MakeTypeButton(QWidget* row, const char* name, const QString& caption, int x, int width,
+                                const QString& hint);
+    QComboBox* MakeStationSelector(QWidget* row, const char* name, int x, int width, int slotCode);
+    QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry);
+    QToolButton* MakeSpeedButton(QWidget* parent, const char* name, const QString& caption, int x,
+                                 const QString& hint);
+
+public:
+    // Controls, named as their objectName.
+    QStatusBar* StatusBar1 = nullptr;
+    QWidget* pnlMap = nullptr;
+    ImageSurface* ImgNav = nullptr;
+    QWidget* pnlControl = nullptr;
+    ImageSurface* ImgInstr = nullptr;
+    QSpinBox* seFlugzeug = nullptr;
+    QToolButton* sbKK = nullptr;
+    QToolButton* sbHSI1 = nullptr;
+    std::array<QToolButton*, 4> sbVOR{};
+    std::array<QToolButton*, 4> sbHSI{};
+    std::array<QToolButton*, 4> sbRBI{};
+    std::array<QToolButton*, 4> sbMDI{};
+    std::array<QToolButton*, 4> sbRMI{};
+    std::array<QButtonGroup*, 3> TypeButtonGroups{};
+    QComboBox* cbFreq1 = nullptr;
+    QComboBox* cbFreq2 = nullptr;
+    QComboBox* cbFreq3 = nullptr;
+    QComboBox* cbLFreq2 = nullptr;
+    QComboBox* cbLFreq3 = nullptr;
+    TsuiSetValuePanel* pnlSetHeading = nullptr;
+    TsuiSetValuePanel* pnlSetValues1 = nullptr;
+    TsuiSetValuePanel* pnlSetValues2 = nullptr;
+    TsuiSetValuePanel* pnlSetValues3 = nullptr;
+    QWidget* Panel1 = nullptr;
+    QPushButton* btnVORadd = nullptr;
+    QPushButton* btnNDBAdd = nullptr;
+    QPushButton* btnAddFlugzeug = nullptr;
+    QPushButton* btnRdmPosVOR = nullptr;
+    QPushButton* btnRdmPosNDB = nullptr;
+    QPushButton* btnRdmPos = nullptr;
+    QPushButton* btnAnimStart = nullptr;
+    QPushButton* btnAnimStop = nullptr;
+    QPushButton* btnAnimReset = nullptr;
+    std::array<QToolButton*, 4> sbSpeed{}; // "<<", "<", ">", ">>"
+    QToolButton* sbV = nullptr;
+    QPushButton* btnVisible = nullptr;
+    QPushButton* btnProgEnde = nullptr;
+    QTimer* tmrAnimation = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    QAction* beenden1 = nullptr;
+    QAction* mm2OptShowRadials = nullptr;
+    QAction* mm2OptShowRB = nullptr;
+    QAction* mm2OptRMImitzweiZeigern = nullptr;
+    QAction* mm2OptRtSm = nullptr;
+    QAction* mm2OptInfo = nullptr;
+    QActionGroup* SkinItems = nullptr;
+    QAction* mm2HilfeAnzeigen = nullptr;
+    QAction* mm2Info = nullptr;
+
+    // The speed button held down, or nullptr.
+    QAbstractButton* btnMouseDown = nullptr;
+    bool layerMouseDown = false;
+
+    std::unique_ptr<BitmapLayer> RadialLayer;
+    std::shared_ptr<IObserver> IRadial;
+    std::function<void()> SetRadProc;
+
+private:
+    std::mt19937 FRandom;
+    bool FActivated = false;
+    bool FTerminationRequested = false;
+    bool FClosing = false;
+};
