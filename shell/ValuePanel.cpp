@@ -1,6 +1,7 @@
 #include "shell/ValuePanel.h"
 
 #include "shell/Hint.h"
+#include "shell/ModalRunner.h"
 #include "shell/WertEingabeForm.h"
 
 #include <QEvent>
@@ -201,7 +202,7 @@ void TsuiSetValuePanel::ShowValueDialog() {
     dialog.SetUIStyle(FUIStyle);
     dialog.SetFileTheme(FFileTheme);
     dialog.SetWert(target->GetValue());
-    if (dialog.exec() == QDialog::Accepted) target->SetValue(static_cast<float>(dialog.Wert()));
+    if (RunModal(dialog) == QDialog::Accepted) target->SetValue(static_cast<float>(dialog.Wert()));
 }
 
 void TsuiSetValuePanel::paintEvent(QPaintEvent* event) {

@@ -1,3 +1,4 @@
+#include "shell/ModalRunner.h"
 #include "shell/ValuePanel.h"
 #include "shell/WertEingabeForm.h"
 
@@ -6,7 +7,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 #include <cmath>
@@ -57,14 +57,25 @@ QToolButton* Button(TsuiSetValuePanel& p, const QString& name) {
     return p.findChild<QToolButton*>(name, Qt::FindDirectChildrenOnly);
 }
 
-// Answers the next modal value dialog with the given action once it runs.
-void AnswerDialog(std::function<void(TfrmWertEing&)> action) {
-    QTimer::singleShot(0, [action] {
-        auto* dialog = qobject_cast<TfrmWertEing*>(QApplication::activeModalWidget());
-        QVERIFY2(dialog, "no value dialog open");
-        action(*dialog);
-    });
-}
+// Answers modal value dialogs in place of a user while it lives.
+class DialogAnswer {
+public:
+    explicit DialogAnswer(std::function<void(TfrmWertEing&)> action) {
+        m_previous = SetModalRunner([this, action](QDialog& dialog) {
+            ++opened;
+            auto* d = qobject_cast<TfrmWertEing*>(&dialog);
+            if (!d) return int(QDialog::Rejected);
+            d->show();
+            action(*d);
+            return d->result();
+        });
+    }
+    ~DialogAnswer() { SetModalRunner(m_previous); }
+    int opened = 0;
+
+private:
+    TModalRunner m_previous;
+};
 
 } // namespace
 
@@ -259,16 +270,9 @@ void TestValuePanel::noValueLinkedIsInert() {
         p->TimerTimer();
         QTest::mouseRelease(b, Qt::LeftButton);
     }
-    bool dialogOpened = false;
-    QTimer::singleShot(0, [&] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            dialogOpened = true;
-            modal->close();
-        }
-    });
+    DialogAnswer answer([](TfrmWertEing& d) { d.accept(); });
     QTest::mouseClick(p->ValueInput(), Qt::LeftButton);
-    QCoreApplication::processEvents();
-    QVERIFY(!dialogOpened);
+    QCOMPARE(answer.opened, 0);
 }
 
 void TestValuePanel::splitAndJoin_data() {
@@ -334,7 +338,7 @@ void TestValuePanel::valueDialogFromPanel() {
 
     int seenWhole = -1;
     int seenTenths = -1;
-    AnswerDialog([&](TfrmWertEing& d) {
+    DialogAnswer answer([&](TfrmWertEing& d) {
         seenWhole = d.seVorKomma->value();
         seenTenths = d.seNachKomma->value();
         auto type = [](QSpinBox* box, const QString& text) {
@@ -351,6 +355,7 @@ void TestValuePanel::valueDialogFromPanel() {
             d.BitBtn2->click();
     });
     QTest::mouseClick(p->ValueInput(), Qt::LeftButton);
+    QCOMPARE(answer.opened, 1);
     QCOMPARE(seenWhole, shownWhole);
     QCOMPARE(seenTenths, shownTenths);
     QCOMPARE(QList<float>(target->sets.begin(), target->sets.end()), sets);
