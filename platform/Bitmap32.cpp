@@ -196,10 +196,11 @@ void Bitmap32::VertLine(int x, int y1, int y2, TColor32 color) {
 // coordinates being pixel centres, the pixel of the end point left out. Each
 // step spreads the colour over the two pixels nearest the true line. Returns
 // the number of major-axis steps the whole (unclipped) line has, so that a
-// dash pattern advances as if every step had been drawn.
+// dash pattern advances as if every step had been drawn; colorAt gets the
+// step number (a double: lines may start far outside the bitmap).
 template <typename ColorAt>
-long long Bitmap32::RasterLine(double x1, double y1, double x2, double y2, ColorAt colorAt) {
-    if (!Finite(x1) || !Finite(y1) || !Finite(x2) || !Finite(y2) || Empty()) return 0;
+double Bitmap32::RasterLine(double x1, double y1, double x2, double y2, ColorAt colorAt) {
+    if (!Finite(x1) || !Finite(y1) || !Finite(x2) || !Finite(y2)) return 0;
     const bool xMajor = std::fabs(x2 - x1) >= std::fabs(y2 - y1);
     // Work in (major, minor) coordinates.
     const double a1 = xMajor ? x1 : y1, b1 = xMajor ? y1 : x1;
@@ -209,50 +210,47 @@ long long Bitmap32::RasterLine(double x1, double y1, double x2, double y2, Color
 
     const double start = std::floor(a1 + 0.5), end = std::floor(a2 + 0.5);
     const double steps = std::fabs(end - start);
-    if (steps == 0) return 0;
-    const double dir = end > start ? 1.0 : -1.0;
+    if (steps == 0 || Empty()) return steps;
+    const bool forward = end > start;
     const double slope = (b2 - b1) / (a2 - a1);
 
-    // Only steps whose major coordinate lies on the bitmap are visited.
-    double kFrom = 0, kTo = steps;
-    if (dir > 0) {
-        kFrom = std::max(kFrom, -start);
-        kTo = std::min(kTo, majorSize - start);
-    } else {
-        kFrom = std::max(kFrom, start - (majorSize - 1));
-        kTo = std::min(kTo, start + 1);
-    }
-    const long long stepCount = steps > 9e15 ? static_cast<long long>(9e15) : static_cast<long long>(steps);
-    if (kFrom >= kTo) return stepCount;
+    // Only the major coordinates on the bitmap are visited, in drawing order.
+    const double first = forward ? std::max(start, 0.0) : std::min(start, majorSize - 1.0);
+    const double last = forward ? std::min(end - 1.0, majorSize - 1.0) : std::max(end + 1.0, 0.0);
+    if (forward ? first > last : first < last) return steps;
 
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
-    auto plot = [&](long long major, long long minor, quint32 src, quint32 coverage) {
+    auto plot = [&](int major, int minor, quint32 src, quint32 coverage) {
         if (minor < 0 || minor >= minorSize || coverage == 0) return;
-        const long long x = xMajor ? major : minor, y = xMajor ? minor : major;
+        const int x = xMajor ? major : minor, y = xMajor ? minor : major;
         auto* px = reinterpret_cast<quint32*>(bits + y * stride) + x;
         *px = BlendOver(*px, src, coverage);
     };
 
-    const long long k0 = static_cast<long long>(kFrom), k1 = static_cast<long long>(kTo);
-    for (long long k = k0; k < k1; ++k) {
+    const int from = static_cast<int>(first), to = static_cast<int>(last);
+    const int dir = forward ? 1 : -1;
+    for (int a = from;; a += dir) {
+        const double k = forward ? a - start : start - a;
         const TColor32 color = colorAt(k);
-        if (color == 0) continue;
-        const double a = start + dir * static_cast<double>(k);
-        const double b = b1 + (a - a1) * slope;
-        const double bf = std::floor(b);
-        if (bf < -1.0 || bf >= minorSize) continue;
-        const quint32 upper = static_cast<quint32>(std::lround((b - bf) * 255.0));
-        const quint32 src = Premultiplied(color);
-        const long long major = static_cast<long long>(a), minor = static_cast<long long>(bf);
-        plot(major, minor, src, 255u - upper);
-        plot(major, minor + 1, src, upper);
+        if (color != 0) {
+            const double b = b1 + (a - a1) * slope;
+            const double bf = std::floor(b);
+            if (bf >= -1.0 && bf < minorSize) {
+                const auto upper = static_cast<quint32>(std::lround((b - bf) * 255.0));
+                const quint32 src = Premultiplied(color);
+                const int minor = static_cast<int>(bf);
+                plot(a, minor, src, 255u - upper);
+                plot(a, minor + 1, src, upper);
+            }
+        }
+        if (a == to) break;
     }
-    return stepCount;
+    return steps;
 }
 
 void Bitmap32::LineAA(float x1, float y1, float x2, float y2, TColor32 color) {
-    if (color != 0) RasterLine(x1, y1, x2, y2, [color](long long) { return color; });
+    if (color != 0) RasterLine(x1, y1, x2, y2, [color](double) { return color; });
     Changed();
 }
 
@@ -263,12 +261,14 @@ void Bitmap32::SetDashPattern(const std::vector<TColor32>& pattern) {
 
 void Bitmap32::DashedLineAA(float x1, float y1, float x2, float y2) {
     if (!m_dash.empty()) {
-        const std::size_t n = m_dash.size();
-        const std::size_t pos = m_dashPos;
-        const long long steps = RasterLine(x1, y1, x2, y2, [this, n, pos](long long k) {
-            return m_dash[(pos + static_cast<std::size_t>(k % static_cast<long long>(n))) % n];
-        });
-        m_dashPos = (pos + static_cast<std::size_t>(steps % static_cast<long long>(n))) % n;
+        const auto n = static_cast<double>(m_dash.size());
+        const auto pos = static_cast<double>(m_dashPos);
+        auto entry = [n, pos](double k) {
+            return static_cast<std::size_t>(std::fmod(pos + std::fmod(k, n), n));
+        };
+        const double steps =
+            RasterLine(x1, y1, x2, y2, [this, &entry](double k) { return m_dash[entry(k)]; });
+        m_dashPos = entry(steps);
     }
     Changed();
 }
@@ -278,7 +278,7 @@ void Bitmap32::PolylineAA(const std::vector<TSinglePoint>& points, TColor32 colo
         for (std::size_t i = 1; i < points.size(); ++i) {
             const auto& p = points[i - 1];
             const auto& q = points[i];
-            RasterLine(p.X, p.Y, q.X, q.Y, [color](long long) { return color; });
+            RasterLine(p.X, p.Y, q.X, q.Y, [color](double) { return color; });
         }
     }
     Changed();

@@ -95,7 +95,7 @@ public:
 
 private:
     template <typename ColorAt>
-    long long RasterLine(double x1, double y1, double x2, double y2, ColorAt colorAt);
+    double RasterLine(double x1, double y1, double x2, double y2, ColorAt colorAt);
 
     QImage m_image;
     int m_fontSize = 8;

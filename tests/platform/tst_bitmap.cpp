@@ -1,0 +1,550 @@
+#include "platform/Bitmap32.h"
+#include "tests/support/testsupport.h"
+
+#include <QPointF>
+#include <QTest>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <numbers>
+
+namespace {
+
+constexpr TColor32 kRed = 0xFFFF0000;
+constexpr TColor32 kGreen = 0xFF00FF00;
+constexpr TColor32 kBlue = 0xFF0000FF;
+constexpr TColor32 kWhite = 0xFFFFFFFF;
+
+using Points = std::vector<TSinglePoint>;
+using DrawFn = std::function<void(Bitmap32&)>;
+
+int Alpha(const Bitmap32& b, int x, int y) {
+    return static_cast<int>(b.Pixel(x, y) >> 24);
+}
+
+int CountInked(const Bitmap32& b) {
+    int n = 0;
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x)
+            if (b.Pixel(x, y) != 0) ++n;
+    return n;
+}
+
+// Alpha-weighted centre of the ink (in pixel-centre coordinates +0.5, the
+// same frame as the sub-pixel drawing coordinates of text).
+QPointF InkCentre(const Bitmap32& b) {
+    double sx = 0, sy = 0, sum = 0;
+    for (int y = 0; y < b.Height(); ++y) {
+        for (int x = 0; x < b.Width(); ++x) {
+            const double a = Alpha(b, x, y);
+            sx += a * (x + 0.5);
+            sy += a * (y + 0.5);
+            sum += a;
+        }
+    }
+    return sum > 0 ? QPointF(sx / sum, sy / sum) : QPointF(-1, -1);
+}
+
+QRect InkBounds(const Bitmap32& b) {
+    QRect r;
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x)
+            if (Alpha(b, x, y) > 0) r |= QRect(x, y, 1, 1);
+    return r;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Points)
+Q_DECLARE_METATYPE(DrawFn)
+
+class TestBitmap : public QObject {
+    Q_OBJECT
+private slots:
+    void lineLeavesOutItsEndPixel_data();
+    void lineLeavesOutItsEndPixel();
+    void lineSpreadsSubPixelPosition_data();
+    void lineSpreadsSubPixelPosition();
+    void lineClipsAndSurvivesWildCoordinates_data();
+    void lineClipsAndSurvivesWildCoordinates();
+    void dashPatternCarriesOverAndRestarts();
+    void dashPatternCountsStepsOffTheBitmap();
+    void polylineDoesNotDoubleBlendJoints();
+    void polygonCoverage_data();
+    void polygonCoverage();
+    void roundShapes_data();
+    void roundShapes();
+    void dotSpreadsOnePixel_data();
+    void dotSpreadsOnePixel();
+    void integerShapes();
+    void pixelReadsUnpremultiplied();
+    void replaceColorMatchesExactly();
+    void copyAndBlend();
+    void copiesKeepTheirOwnChangedHook();
+    void everyDrawingOperationReportsAChange_data();
+    void everyDrawingOperationReportsAChange();
+    void textExtent();
+    void textOutPutsTopLeftAtPoint();
+    void textRotatedTurnsClockwiseAboutItsCentre_data();
+    void textRotatedTurnsClockwiseAboutItsCentre();
+};
+
+void TestBitmap::lineLeavesOutItsEndPixel_data() {
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    QTest::newRow("right") << QPoint(2, 5) << QPoint(8, 5);
+    QTest::newRow("left") << QPoint(8, 5) << QPoint(2, 5);
+    QTest::newRow("down") << QPoint(4, 1) << QPoint(4, 9);
+    QTest::newRow("up") << QPoint(4, 9) << QPoint(4, 1);
+    QTest::newRow("diagonal down right") << QPoint(1, 1) << QPoint(7, 7);
+    QTest::newRow("diagonal up left") << QPoint(8, 8) << QPoint(3, 3);
+    QTest::newRow("anti-diagonal") << QPoint(9, 0) << QPoint(2, 7);
+    QTest::newRow("single step") << QPoint(3, 3) << QPoint(4, 3);
+}
+
+void TestBitmap::lineLeavesOutItsEndPixel() {
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    Bitmap32 b(12, 12);
+    b.LineAA(from.x(), from.y(), to.x(), to.y(), kRed);
+    const QPoint d = to - from;
+    const int steps = std::max(std::abs(d.x()), std::abs(d.y()));
+    for (int k = 0; k < steps; ++k) {
+        const int x = from.x() + d.x() * k / steps, y = from.y() + d.y() * k / steps;
+        QVERIFY2(
+            b.Pixel(x, y) == kRed,
+            qPrintable(
+                QStringLiteral("step %1 at %2,%3: %4").arg(k).arg(x).arg(y).arg(ColorName(b.Pixel(x, y)))));
+    }
+    QCOMPARE(ColorName(b.Pixel(to.x(), to.y())), ColorName(0));
+    QCOMPARE(CountInked(b), steps);
+}
+
+void TestBitmap::lineSpreadsSubPixelPosition_data() {
+    QTest::addColumn<float>("offset");
+    QTest::addColumn<bool>("vertical");
+    QTest::addColumn<int>("nearAlpha");
+    QTest::addColumn<int>("farAlpha");
+    QTest::newRow("horizontal quarter") << 0.25f << false << 191 << 64;
+    QTest::newRow("horizontal half") << 0.5f << false << 128 << 128;
+    QTest::newRow("vertical three quarters") << 0.75f << true << 64 << 191;
+}
+
+void TestBitmap::lineSpreadsSubPixelPosition() {
+    QFETCH(float, offset);
+    QFETCH(bool, vertical);
+    QFETCH(int, nearAlpha);
+    QFETCH(int, farAlpha);
+    Bitmap32 b(10, 10);
+    if (vertical)
+        b.LineAA(4 + offset, 1, 4 + offset, 8, kWhite);
+    else
+        b.LineAA(1, 4 + offset, 8, 4 + offset, kWhite);
+    const QPoint nearPx = vertical ? QPoint(4, 5) : QPoint(5, 4);
+    const QPoint farPx = vertical ? QPoint(5, 5) : QPoint(5, 5);
+    QVERIFY(std::abs(Alpha(b, nearPx.x(), nearPx.y()) - nearAlpha) <= 1);
+    QVERIFY(std::abs(Alpha(b, farPx.x(), farPx.y()) - farAlpha) <= 1);
+}
+
+void TestBitmap::lineClipsAndSurvivesWildCoordinates_data() {
+    QTest::addColumn<QPointF>("from");
+    QTest::addColumn<QPointF>("to");
+    QTest::addColumn<int>("inked");
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    QTest::newRow("through the bitmap") << QPointF(-100, 3) << QPointF(300, 3) << 20;
+    QTest::newRow("far beyond float range of pixels") << QPointF(-1e30, 3) << QPointF(1e30, 3) << 20;
+    QTest::newRow("wholly outside") << QPointF(-50, -5) << QPointF(70, -5) << 0;
+    QTest::newRow("steep, through top and bottom") << QPointF(5, -100) << QPointF(6, 500) << 20;
+    QTest::newRow("infinite end") << QPointF(0, 3) << QPointF(inf, 3) << 0;
+    QTest::newRow("NaN start") << QPointF(nan, 3) << QPointF(5, 3) << 0;
+    QTest::newRow("zero length") << QPointF(5.2, 5.2) << QPointF(5.3, 5.1) << 0;
+}
+
+void TestBitmap::lineClipsAndSurvivesWildCoordinates() {
+    QFETCH(QPointF, from);
+    QFETCH(QPointF, to);
+    QFETCH(int, inked);
+    Bitmap32 b(20, 20);
+    b.LineAA(from.x(), from.y(), to.x(), to.y(), kRed);
+    // A steep line one pixel off the vertical still touches two columns on
+    // some rows; what matters is that every visible row got its step.
+    if (std::abs(to.y() - from.y()) > std::abs(to.x() - from.x()))
+        QVERIFY(CountInked(b) >= inked);
+    else
+        QCOMPARE(CountInked(b), inked);
+}
+
+void TestBitmap::dashPatternCarriesOverAndRestarts() {
+    Bitmap32 b(16, 3);
+    b.Fill(kWhite);
+    b.SetDashPattern({kRed, kGreen, 0x00000000});
+    b.DashedLineAA(0, 1, 4, 1); // steps 0..3: R G - R
+    b.DashedLineAA(4, 1, 8, 1); // carries on: G - R G
+    b.SetDashPattern({kRed, kGreen, 0x00000000});
+    b.DashedLineAA(8, 1, 13, 1); // restarted: R G - R G
+    const std::vector<TColor32> expected = {kRed, kGreen, kWhite, kRed, kGreen, kWhite, kRed,  kGreen,
+                                            kRed, kGreen, kWhite, kRed, kGreen, kWhite, kWhite};
+    for (int x = 0; x < static_cast<int>(expected.size()); ++x)
+        QVERIFY2(b.Pixel(x, 1) == expected[x],
+                 qPrintable(QStringLiteral("x %1: %2").arg(x).arg(ColorName(b.Pixel(x, 1)))));
+    // Transparent entries left the rows beside the line alone as well.
+    QCOMPARE(ColorName(b.Pixel(2, 0)), ColorName(kWhite));
+    QCOMPARE(ColorName(b.Pixel(2, 2)), ColorName(kWhite));
+}
+
+void TestBitmap::dashPatternCountsStepsOffTheBitmap() {
+    // The radial lines start far outside the map; the dashes on screen must
+    // sit where they would on an endless bitmap.
+    Bitmap32 b(6, 3);
+    b.SetDashPattern({kRed, kGreen, 0x00000000, kBlue});
+    b.DashedLineAA(-5, 1, 5, 1); // x = -5 is step 0, so x = 0 is step 5 -> kGreen
+    QCOMPARE(ColorName(b.Pixel(0, 1)), ColorName(kGreen));
+    QCOMPARE(ColorName(b.Pixel(1, 1)), ColorName(0));
+    QCOMPARE(ColorName(b.Pixel(2, 1)), ColorName(kBlue));
+    // Ten steps were taken, so the next line goes on with entry 10 mod 4 = 2.
+    b.DashedLineAA(0, 2, 2, 2);
+    QCOMPARE(ColorName(b.Pixel(0, 2)), ColorName(0));
+    QCOMPARE(ColorName(b.Pixel(1, 2)), ColorName(kBlue));
+}
+
+void TestBitmap::polylineDoesNotDoubleBlendJoints() {
+    Bitmap32 b(10, 10);
+    b.PolylineAA({{1, 1}, {6, 1}, {6, 6}}, 0x80FF0000);
+    // The corner is drawn once, by the second segment, at the colour's own alpha.
+    QCOMPARE(Alpha(b, 6, 1), 128);
+    QCOMPARE(Alpha(b, 5, 1), 128);
+    QCOMPARE(b.Pixel(6, 6), 0u);
+}
+
+void TestBitmap::polygonCoverage_data() {
+    QTest::addColumn<Points>("points");
+    QTest::addColumn<QPoint>("probe");
+    QTest::addColumn<int>("alpha");
+    // Outer square 4..16, inner 8..12, joined by a bridge there and back.
+    const Points holed = {{4, 4}, {16, 4}, {16, 16}, {4, 16}, {4, 4},
+                          {8, 8}, {8, 12}, {12, 12}, {12, 8}, {8, 8}};
+    QTest::newRow("ring of a holed square") << holed << QPoint(5, 10) << 255;
+    QTest::newRow("hole of a holed square") << holed << QPoint(10, 10) << 0;
+    QTest::newRow("outside a holed square") << holed << QPoint(2, 10) << 0;
+    // A pentagram: even-odd leaves its centre pentagon empty, a point filled.
+    Points star;
+    for (int i = 0; i < 5; ++i) {
+        const double a = i * 4 * std::numbers::pi / 5;
+        star.push_back({float(10 + 9 * std::sin(a)), float(10 - 9 * std::cos(a))});
+    }
+    QTest::newRow("centre of a pentagram") << star << QPoint(9, 10) << 0;
+    QTest::newRow("point of a pentagram") << star << QPoint(9, 5) << 255;
+    // Integer vertices are pixel corners: edges are crisp.
+    const Points box = {{3, 3}, {7, 3}, {7, 6}, {3, 6}};
+    QTest::newRow("inside edge of a box") << box << QPoint(3, 3) << 255;
+    QTest::newRow("last pixel of a box") << box << QPoint(6, 5) << 255;
+    QTest::newRow("beyond a box") << box << QPoint(7, 5) << 0;
+    QTest::newRow("half-pixel edge") << Points{{2.5f, 2}, {9, 2}, {9, 9}, {2.5f, 9}} << QPoint(2, 5) << 128;
+    QTest::newRow("quarter-pixel edge")
+        << Points{{2, 2}, {9, 2}, {9, 9.25f}, {2, 9.25f}} << QPoint(5, 9) << 64;
+    QTest::newRow("cut at the left border")
+        << Points{{-30, 2}, {5, 2}, {5, 6}, {-30, 6}} << QPoint(0, 3) << 255;
+    QTest::newRow("cut at the right border")
+        << Points{{15, 2}, {90, 2}, {90, 6}, {15, 6}} << QPoint(19, 3) << 255;
+    // Edges leaving the bitmap on the left still bound what is visible.
+    const Points wedge = {{-20, 0}, {10, 10}, {-20, 20}};
+    QTest::newRow("wedge cut at the border, inside") << wedge << QPoint(0, 10) << 255;
+    QTest::newRow("wedge cut at the border, outside") << wedge << QPoint(0, 3) << 0;
+    QTest::newRow("wedge cut at the border, edge pixel") << wedge << QPoint(0, 6) << 43;
+    QTest::newRow("fewer than three points") << Points{{1, 1}, {15, 15}} << QPoint(8, 8) << 0;
+    QTest::newRow("NaN vertex") << Points{{1, 1}, {15, 1}, {std::numeric_limits<float>::quiet_NaN(), 15}}
+                                << QPoint(8, 3) << 0;
+}
+
+void TestBitmap::polygonCoverage() {
+    QFETCH(Points, points);
+    QFETCH(QPoint, probe);
+    QFETCH(int, alpha);
+    Bitmap32 b(20, 20);
+    b.PolygonAA(points, kRed);
+    QVERIFY2(std::abs(Alpha(b, probe.x(), probe.y()) - alpha) <= 2,
+             qPrintable(ColorName(b.Pixel(probe.x(), probe.y()))));
+}
+
+void TestBitmap::roundShapes_data() {
+    QTest::addColumn<int>("shape");
+    QTest::addColumn<QPoint>("probe");
+    QTest::addColumn<bool>("inked");
+    enum { Disc, Circle, ArcQuarter, ArcAcrossNoon, ThickCircle };
+    // Centre (20.5, 20.5), the middle of pixel (20, 20): shape coordinates
+    // are those of polygons, where integers are pixel corners.
+    QTest::newRow("disc centre") << int(Disc) << QPoint(20, 20) << true;
+    QTest::newRow("disc just inside") << int(Disc) << QPoint(20, 11) << true;
+    QTest::newRow("disc outside") << int(Disc) << QPoint(20, 8) << false;
+    QTest::newRow("circle on its radius") << int(Circle) << QPoint(20 + 10, 20) << true;
+    QTest::newRow("circle centre stays empty") << int(Circle) << QPoint(20, 20) << false;
+    QTest::newRow("circle inside the stroke") << int(Circle) << QPoint(20 + 7, 20) << false;
+    QTest::newRow("thick circle inner side") << int(ThickCircle) << QPoint(20 + 9, 20) << true;
+    QTest::newRow("thick circle outer side") << int(ThickCircle) << QPoint(20 + 11, 20) << true;
+    QTest::newRow("thick circle beyond") << int(ThickCircle) << QPoint(20 + 13, 20) << false;
+    QTest::newRow("arc 90-180 at 135") << int(ArcQuarter) << QPoint(26, 26) << true;
+    QTest::newRow("arc 90-180 not at 45") << int(ArcQuarter) << QPoint(26, 13) << false;
+    QTest::newRow("arc 90-180 not at 270") << int(ArcQuarter) << QPoint(11, 20) << false;
+    QTest::newRow("arc 350-10 at noon") << int(ArcAcrossNoon) << QPoint(20, 11) << true;
+    QTest::newRow("arc 350-10 not at six") << int(ArcAcrossNoon) << QPoint(20, 28) << false;
+    QTest::newRow("arc band hollow inside") << int(ArcAcrossNoon) << QPoint(20, 16) << false;
+}
+
+void TestBitmap::roundShapes() {
+    QFETCH(int, shape);
+    QFETCH(QPoint, probe);
+    QFETCH(bool, inked);
+    Bitmap32 b(40, 40);
+    switch (shape) {
+    case 0:
+        b.DiscAA(20.5f, 20.5f, 10, kRed);
+        break;
+    case 1:
+        b.CircleAA(20.5f, 20.5f, 10, 1, kRed);
+        break;
+    case 2:
+        b.ArcBandAA(20.5f, 20.5f, 6, 12, 90, 180, kRed);
+        break;
+    case 3:
+        b.ArcBandAA(20.5f, 20.5f, 6, 12, 350, 10, kRed);
+        break;
+    case 4:
+        b.CircleAA(20.5f, 20.5f, 10, 4, kRed);
+        break;
+    }
+    if (inked)
+        QVERIFY2(Alpha(b, probe.x(), probe.y()) > 200, qPrintable(ColorName(b.Pixel(probe.x(), probe.y()))));
+    else
+        QCOMPARE(ColorName(b.Pixel(probe.x(), probe.y())), ColorName(0));
+}
+
+void TestBitmap::dotSpreadsOnePixel_data() {
+    QTest::addColumn<QPointF>("at");
+    QTest::addColumn<QPoint>("pixel");
+    QTest::addColumn<int>("alpha");
+    QTest::newRow("on a pixel") << QPointF(5, 5) << QPoint(5, 5) << 255;
+    QTest::newRow("halfway right, left share") << QPointF(5.5, 5) << QPoint(5, 5) << 128;
+    QTest::newRow("halfway right, right share") << QPointF(5.5, 5) << QPoint(6, 5) << 128;
+    QTest::newRow("quarter down, lower share") << QPointF(5, 5.25) << QPoint(5, 6) << 64;
+    QTest::newRow("on the border, inside share") << QPointF(-0.5, 0) << QPoint(0, 0) << 128;
+}
+
+void TestBitmap::dotSpreadsOnePixel() {
+    QFETCH(QPointF, at);
+    QFETCH(QPoint, pixel);
+    QFETCH(int, alpha);
+    Bitmap32 b(10, 10);
+    b.DotAA(at.x(), at.y(), kWhite);
+    QVERIFY(std::abs(Alpha(b, pixel.x(), pixel.y()) - alpha) <= 1);
+}
+
+void TestBitmap::integerShapes() {
+    Bitmap32 b(12, 12);
+    b.Fill(kWhite);
+    // FillRect is half-open and replaces: a transparent fill punches a hole.
+    b.FillRect(2, 3, 5, 6, 0x00000000);
+    QCOMPARE(b.Pixel(2, 3), 0u);
+    QCOMPARE(b.Pixel(4, 5), 0u);
+    QCOMPARE(b.Pixel(5, 5), kWhite);
+    QCOMPARE(b.Pixel(4, 6), kWhite);
+    b.FillRect(-5, -5, 100, 1, kRed); // clipped
+    QCOMPARE(b.Pixel(11, 0), kRed);
+    QCOMPARE(b.Pixel(0, 1), kWhite);
+
+    b.Fill(0);
+    b.FrameRect(7, 8, 2, 3, kBlue); // corners given in any order, both included
+    QCOMPARE(b.Pixel(2, 3), kBlue);
+    QCOMPARE(b.Pixel(7, 8), kBlue);
+    QCOMPARE(b.Pixel(7, 3), kBlue);
+    QCOMPARE(b.Pixel(2, 8), kBlue);
+    QCOMPARE(b.Pixel(4, 5), 0u);
+    QCOMPARE(CountInked(b), 2 * 6 + 2 * 4);
+
+    b.Fill(0);
+    b.VertLine(3, 9, 2, kGreen);
+    QCOMPARE(b.Pixel(3, 2), kGreen);
+    QCOMPARE(b.Pixel(3, 9), kGreen);
+    QCOMPARE(CountInked(b), 8);
+    b.VertLine(20, 0, 5, kGreen); // off the bitmap: nothing, no crash
+    QCOMPARE(CountInked(b), 8);
+}
+
+void TestBitmap::pixelReadsUnpremultiplied() {
+    Bitmap32 b(4, 4);
+    b.Fill(0x80FF0000);
+    QCOMPARE(ColorName(b.Pixel(1, 1)), ColorName(0x80FF0000));
+    QCOMPARE(b.Image().pixel(1, 1) & 0xFFFFFFu, 0x800000u); // stored premultiplied
+    QCOMPARE(b.Pixel(-1, 0), 0u);
+    QCOMPARE(b.Pixel(0, 4), 0u);
+    QCOMPARE(Bitmap32().Pixel(0, 0), 0u);
+}
+
+void TestBitmap::replaceColorMatchesExactly() {
+    Bitmap32 b(6, 1);
+    b.Fill(kWhite);
+    b.FillRect(1, 0, 2, 1, 0xFFFEFFFF);
+    b.FillRect(2, 0, 3, 1, 0x80FFFFFF);
+    b.FillRect(3, 0, 4, 1, kRed);
+    b.ReplaceColor(kWhite, 0x00000000);
+    QCOMPARE(b.Pixel(0, 0), 0u);
+    QCOMPARE(b.Pixel(5, 0), 0u);
+    QCOMPARE(ColorName(b.Pixel(1, 0)), ColorName(0xFFFEFFFF));
+    QCOMPARE(ColorName(b.Pixel(2, 0)), ColorName(0x80FFFFFF));
+    QCOMPARE(ColorName(b.Pixel(3, 0)), ColorName(kRed));
+}
+
+void TestBitmap::copyAndBlend() {
+    Bitmap32 src(4, 4);
+    src.FillRect(0, 0, 2, 4, 0x80000000); // left half translucent black, right half transparent
+    Bitmap32 dst(6, 6);
+    dst.Fill(kWhite);
+    Bitmap32 blended = dst;
+
+    dst.CopyFrom(src, 3, 1); // replaces, clipped at the right edge
+    QCOMPARE(ColorName(dst.Pixel(3, 1)), ColorName(0x80000000));
+    QCOMPARE(dst.Pixel(5, 1), 0u); // transparent source pixel replaced white
+    QCOMPARE(dst.Pixel(2, 1), kWhite);
+    QCOMPARE(dst.Pixel(3, 0), kWhite);
+
+    blended.BlendFrom(src, -1, 0); // source column 1 lands on column 0
+    const TColor32 half = blended.Pixel(0, 0);
+    QCOMPARE(half >> 24, 0xFFu);
+    QVERIFY(std::abs(int(half & 0xFF) - 127) <= 1);
+    QCOMPARE(blended.Pixel(1, 0), kWhite); // transparent source leaves it
+}
+
+void TestBitmap::copiesKeepTheirOwnChangedHook() {
+    int originalCalls = 0, targetCalls = 0;
+    Bitmap32 original(3, 3);
+    original.SetOnChanged([&] { ++originalCalls; });
+    Bitmap32 copy(original);
+    copy.Fill(kRed);
+    QCOMPARE(originalCalls, 0);
+    QCOMPARE(original.Pixel(0, 0), 0u); // pixels are not shared after drawing
+
+    Bitmap32 target(1, 1);
+    target.SetOnChanged([&] { ++targetCalls; });
+    target = copy; // a layer's bitmap that gets new pixels stays wired to its layer
+    QCOMPARE(targetCalls, 1);
+    QCOMPARE(target.Width(), 3);
+    target.Fill(kBlue);
+    QCOMPARE(targetCalls, 2);
+    QCOMPARE(copy.Pixel(0, 0), kRed);
+}
+
+void TestBitmap::everyDrawingOperationReportsAChange_data() {
+    QTest::addColumn<DrawFn>("draw");
+    using F = DrawFn;
+    QTest::newRow("Fill") << F([](Bitmap32& b) { b.Fill(kRed); });
+    QTest::newRow("Clear") << F([](Bitmap32& b) { b.Clear(); });
+    QTest::newRow("FillRect") << F([](Bitmap32& b) { b.FillRect(1, 1, 3, 3, kRed); });
+    QTest::newRow("FrameRect") << F([](Bitmap32& b) { b.FrameRect(1, 1, 3, 3, kRed); });
+    QTest::newRow("VertLine") << F([](Bitmap32& b) { b.VertLine(1, 1, 3, kRed); });
+    QTest::newRow("LineAA") << F([](Bitmap32& b) { b.LineAA(1, 1, 5, 3, kRed); });
+    QTest::newRow("DashedLineAA") << F([](Bitmap32& b) { b.DashedLineAA(1, 1, 5, 3); });
+    QTest::newRow("PolylineAA") << F([](Bitmap32& b) { b.PolylineAA({{1, 1}, {5, 1}, {5, 5}}, kRed); });
+    QTest::newRow("PolygonAA") << F([](Bitmap32& b) { b.PolygonAA({{1, 1}, {5, 1}, {5, 5}}, kRed); });
+    QTest::newRow("CircleAA") << F([](Bitmap32& b) { b.CircleAA(4, 4, 3, 1, kRed); });
+    QTest::newRow("DiscAA") << F([](Bitmap32& b) { b.DiscAA(4, 4, 3, kRed); });
+    QTest::newRow("ArcBandAA") << F([](Bitmap32& b) { b.ArcBandAA(4, 4, 1, 3, 0, 90, kRed); });
+    QTest::newRow("DotAA") << F([](Bitmap32& b) { b.DotAA(4, 4, kRed); });
+    QTest::newRow("TextOut") << F([](Bitmap32& b) { b.TextOut(0, 0, QStringLiteral("A"), kRed); });
+    QTest::newRow("TextRotated") << F(
+        [](Bitmap32& b) { b.TextRotated(4, 4, 30, QStringLiteral("A"), kRed); });
+    QTest::newRow("CopyFrom") << F([](Bitmap32& b) { b.CopyFrom(Bitmap32(2, 2)); });
+    QTest::newRow("BlendFrom") << F([](Bitmap32& b) { b.BlendFrom(Bitmap32(2, 2)); });
+    QTest::newRow("ReplaceColor") << F([](Bitmap32& b) { b.ReplaceColor(0, kRed); });
+    QTest::newRow("SetSize") << F([](Bitmap32& b) { b.SetSize(9, 9); });
+}
+
+void TestBitmap::everyDrawingOperationReportsAChange() {
+    QFETCH(DrawFn, draw);
+    Bitmap32 b(8, 8);
+    b.SetDashPattern({kRed});
+    int calls = 0;
+    b.SetOnChanged([&] { ++calls; });
+    draw(b);
+    QCOMPARE(calls, 1);
+}
+
+void TestBitmap::textExtent() {
+    Bitmap32 b(10, 10);
+    b.SetFontSize(8);
+    const QSize small = b.TextExtent(QStringLiteral("VOR 1"));
+    QVERIFY(small.width() > 0 && small.height() > 0);
+    QVERIFY(b.TextExtent(QStringLiteral("VOR 12")).width() > small.width());
+    QCOMPARE(b.TextExtent(QString()).width(), 0);
+    QCOMPARE(b.TextExtent(QString()).height(), small.height()); // the font's height, as a text extent has
+    b.SetFontSize(12);
+    QCOMPARE(b.FontSize(), 12);
+    const QSize big = b.TextExtent(QStringLiteral("VOR 1"));
+    QVERIFY(big.width() > small.width());
+    QVERIFY(big.height() > small.height());
+}
+
+void TestBitmap::textOutPutsTopLeftAtPoint() {
+    Bitmap32 b(60, 40);
+    b.SetFontSize(12);
+    const QString text = QStringLiteral("HW");
+    const QSize e = b.TextExtent(text);
+    b.TextOut(10, 7, text, kWhite);
+    const QRect ink = InkBounds(b);
+    QVERIFY(!ink.isEmpty());
+    // Ink stays within the extent box at (10, 7) and reaches close to its
+    // left and top (capital letters start just below the line gap).
+    QVERIFY2(
+        QRect(QPoint(10, 7), e).contains(ink),
+        qPrintable(
+            QStringLiteral("ink %1,%2 %3x%4").arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
+    QVERIFY(ink.left() <= 12);
+    QVERIFY(ink.top() <= 7 + e.height() / 3);
+    QVERIFY(ink.width() >= e.width() - 4);
+}
+
+void TestBitmap::textRotatedTurnsClockwiseAboutItsCentre_data() {
+    QTest::addColumn<float>("angle");
+    QTest::newRow("0") << 0.0f;
+    QTest::newRow("90") << 90.0f;
+    QTest::newRow("180") << 180.0f;
+    QTest::newRow("270") << 270.0f;
+    QTest::newRow("30") << 30.0f;
+    QTest::newRow("-123.4") << -123.4f;
+}
+
+void TestBitmap::textRotatedTurnsClockwiseAboutItsCentre() {
+    QFETCH(float, angle);
+    const QPointF centre(40, 40);
+    const QString text = QStringLiteral("47");
+    // Unturned, the label is the same as TextOut of its box centred on the point.
+    Bitmap32 upright(80, 80);
+    upright.SetFontSize(12);
+    const QSize e = upright.TextExtent(text);
+    upright.TextOut(40 - e.width() / 2, 40 - e.height() / 2, text, kWhite);
+    Bitmap32 unturned(80, 80);
+    unturned.SetFontSize(12);
+    unturned.TextRotated(centre.x(), centre.y(), 0, text, kWhite);
+    if (e.width() % 2 == 0 && e.height() % 2 == 0) QVERIFY(upright.Image() == unturned.Image());
+
+    Bitmap32 turned(80, 80);
+    turned.SetFontSize(12);
+    turned.TextRotated(centre.x(), centre.y(), angle, text, kWhite);
+    // The ink's centre turns with the text: clockwise on screen (y down).
+    const QPointF v = InkCentre(unturned) - centre;
+    const double a = angle * std::numbers::pi / 180.0;
+    const QPointF expected = centre + QPointF(v.x() * std::cos(a) - v.y() * std::sin(a),
+                                              v.x() * std::sin(a) + v.y() * std::cos(a));
+    const QPointF got = InkCentre(turned);
+    QVERIFY2(QLineF(expected, got).length() < 0.75, qPrintable(QStringLiteral("expected %1,%2 got %3,%4")
+                                                                   .arg(expected.x())
+                                                                   .arg(expected.y())
+                                                                   .arg(got.x())
+                                                                   .arg(got.y())));
+    // Digits sit above the descent, so their ink is above the box centre;
+    // a quarter turn clockwise takes it to the right.
+    if (angle == 90.0f) QVERIFY(got.x() > centre.x() - 0.5);
+}
+
+QTEST_MAIN(TestBitmap)
+#include "tst_bitmap.moc"
