@@ -218,7 +218,8 @@ bool TIniFile::UpdateFile() {
     // buffered QSaveFile takes a short write at flush for success and commits
     // a truncated file.
     QSaveFile file(m_fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(data) != data.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(data) != data.size() ||
+        !file.commit()) {
         file.cancelWriting();
         m_lastError = WriteErrorMessage(m_fileName);
         return false;
