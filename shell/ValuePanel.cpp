@@ -37,6 +37,8 @@ TsuiSetValuePanel::TsuiSetValuePanel(QWidget* owner) : QFrame(owner) {
 
     for (QToolButton* arrow : {FFastMinus, FSlowMinus, FSlowPlus, FFastPlus}) {
         arrow->setProperty("tag", 0);
+        // They act on the mouse alone; a keyboard focus on them would promise what Space cannot do.
+        arrow->setFocusPolicy(Qt::NoFocus);
         arrow->installEventFilter(this);
     }
     // "Val" never repeats; it acts on its click.
