@@ -355,8 +355,6 @@ void TfrmMainTalvex::BuildValuePanels(QWidget* panel) {
         valuePanel->setObjectName(QLatin1String(name));
         valuePanel->setGeometry(x, y, 250, 22);
         valuePanel->SetCaption(caption);
-        valuePanel->SetUIStyle(Theme.UIStyle);
-        valuePanel->SetFileTheme(Theme.ThemeFile);
         valuePanel->SetIncrementFastMinus(-10);
         valuePanel->SetIncrementSlowMinus(-1);
         valuePanel->SetIncrementSlowPlus(1);
@@ -498,6 +496,7 @@ void TfrmMainTalvex::FormCreate() {
     setWindowState(Qt::WindowNoState);
     ApplySkin(Theme);
     ApplyDesignFont();
+    ShareTheme();
     ApplyMinimumSize();
     setWindowState(state);
 
@@ -558,6 +557,14 @@ void TfrmMainTalvex::ApplyMinimumSize() {
     // client area, so the frame (known once the window is shown) comes off.
     const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize(0, 0);
     setMinimumSize(std::max(1, MinimumWidth - frame.width()), std::max(1, MinimumHeight - frame.height()));
+}
+
+void TfrmMainTalvex::ShareTheme() {
+    // The value panels hand the skin on to the dialogs they open.
+    for (TsuiSetValuePanel* panel : {pnlSetHeading, pnlSetValues1, pnlSetValues2, pnlSetValues3}) {
+        panel->SetUIStyle(Theme.UIStyle);
+        panel->SetFileTheme(Theme.ThemeFile);
+    }
 }
 
 QSize TfrmMainTalvex::ScreenSize() const {
@@ -674,15 +681,18 @@ void TfrmMainTalvex::mm2OptRtSmClick() {
 
 void TfrmMainTalvex::SkinClick(QAction* item) {
     const int tag = item->data().toInt();
+    // The window is hidden while its look changes, so it is never seen half restyled.
+    const bool wasVisible = isVisible();
     hide();
     TTheme theme;
     theme.ThemeFile = FApplicationPath + QLatin1String(DefaultSkinFileName);
     theme.UIStyle =
-        tag == 5 ? static_cast<std::uint8_t>(ssFromThemeFile) : static_cast<std::uint8_t>(tag + 1);
+        tag >= 0 && tag < 5 ? static_cast<std::uint8_t>(tag + 1) : static_cast<std::uint8_t>(ssFromThemeFile);
     ApplySkin(theme);
     ApplyDesignFont();
     Theme = theme;
-    show();
+    ShareTheme();
+    if (wasVisible) show();
 }
 
 // ---------------------------------------------------------------------------

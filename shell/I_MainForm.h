@@ -121,6 +121,7 @@ private:
     void BuildValuePanels(QWidget* panel);
     void CreateDataFolders();
     void ApplyMinimumSize();
+    void ShareTheme();
     void ImgNavCanResize(int newWidth, int newHeight);
     // A random integer in [0, n), 0 when n <= 0.
     int RandomBelow(int n);
