@@ -148,6 +148,9 @@ TSkinLook BuiltInLook(std::uint8_t style) {
     default:
         break; // the plain default look: Fusion with its own palette, no sheet
     }
+    // The type and speed buttons are only 26 or 27 pixels wide: their
+    // captions need all of it.
+    if (!look.StyleSheet.isEmpty()) look.StyleSheet += QStringLiteral("QToolButton { padding: 0px; }");
     return look;
 }
 
