@@ -6,7 +6,7 @@
 #include "platform/Paths.h"
 #include "platform/VersionInfo.h"
 #include "shell/Hint.h"
-#include "shell/Hints.h"
+#include "shell/HintRouter.h"
 #include "shell/InfoForm.h"
 #include "shell/ModalRunner.h"
 #include "shell/PlainMessage.h"
@@ -97,6 +97,7 @@ void RegisterInstrumentsOnce() {
 TfrmMainTalvex::TfrmMainTalvex(QWidget* parent)
     : TfrmBase(QStringLiteral("frmMainTalvex"), QSize(DesignWidth, DesignHeight), parent) {
     SetOpenCentred(true);
+    setProperty("helpContext", 1001);
     RegisterInstrumentsOnce();
     // The layout is made for a small sans-serif face at 8 points, whatever
     // the desktop's font size; set before any control exists, so all take it.
@@ -554,8 +555,9 @@ void TfrmMainTalvex::FormCreate() {
 
 void TfrmMainTalvex::ApplyMinimumSize() {
     // The smallest useful window is given with its frame; Qt limits the
-    // client area, so the frame (known once the window is shown) comes off.
-    const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize(0, 0);
+    // client area, so the frame comes off. Until the window is shown its frame
+    // is unknown, and the design size must pass.
+    const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize(MinimumWidth - DesignWidth, 0);
     setMinimumSize(std::max(1, MinimumWidth - frame.width()), std::max(1, MinimumHeight - frame.height()));
 }
 

@@ -1,4 +1,4 @@
-#include "shell/Hints.h"
+#include "shell/HintRouter.h"
 
 #include <QApplication>
 #include <QEvent>
