@@ -88,7 +88,7 @@ void PaintFace(Bitmap32& b, float heading) {
     b.FillRect(105, 113, 146, 117, 0xFFFF0000);
 }
 
-void BM_FaceRepaint(benchmark::State& state) {
+void BM_PlatformFace(benchmark::State& state) {
     Bitmap32 b(250, 250);
     float heading = 0;
     for (auto _ : state) {
@@ -97,11 +97,11 @@ void BM_FaceRepaint(benchmark::State& state) {
         benchmark::DoNotOptimize(b.Image().constBits());
     }
 }
-BENCHMARK(BM_FaceRepaint)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlatformFace)->Unit(benchmark::kMicrosecond);
 
 // What an aircraft move costs an instrument: the needle layer is cleared
 // (or recopied from the face) and the needle polygons drawn anew.
-void BM_NeedleUpdate(benchmark::State& state) {
+void BM_PlatformNeedle(benchmark::State& state) {
     Bitmap32 b(250, 250);
     std::vector<std::vector<TSinglePoint>> needles, tails;
     for (int i = 0; i < 211; ++i) {
@@ -117,7 +117,7 @@ void BM_NeedleUpdate(benchmark::State& state) {
         benchmark::DoNotOptimize(b.Image().constBits());
     }
 }
-BENCHMARK(BM_NeedleUpdate)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlatformNeedle)->Unit(benchmark::kMicrosecond);
 
 void BM_LineAA(benchmark::State& state) {
     Bitmap32 b(250, 250);

@@ -520,6 +520,65 @@ private:
     double m_xMin = 0, m_xMax = 0;
 };
 
+// Discs and rings by distance: a pixel's coverage is how far its centre lies
+// inside the circle, clamped to one pixel (a ring is the outer disc less the
+// inner one). Only the pixels near an edge need the square root; the rest of
+// each row is filled or skipped in runs.
+void FillRing(QImage& image, double cx, double cy, double outer, double inner, TColor32 color) {
+    if (image.isNull() || color == 0 || !(outer > 0)) return;
+    const int width = image.width(), height = image.height();
+    const quint32 src = Premultiplied(color);
+    const bool opaque = (src >> 24) == 255;
+    const bool ring = inner > 0;
+    auto firstPixelFrom = [](double pos) { return static_cast<int>(std::ceil(pos - 0.5)); };
+    auto clampX = [width](int x) { return std::clamp(x, 0, width); };
+    const int rowFrom = std::max(0, static_cast<int>(std::floor(cy - outer - 1)));
+    const int rowTo = std::min(height, static_cast<int>(std::ceil(cy + outer + 1)));
+    for (int y = rowFrom; y < rowTo; ++y) {
+        const double dy = y + 0.5 - cy, dy2 = dy * dy;
+        const double reach = outer + 0.5;
+        if (dy2 >= reach * reach) continue;
+        auto half = [dy, dy2](double r) { return r > std::fabs(dy) ? std::sqrt(r * r - dy2) : -1.0; };
+        const double xo = std::sqrt(reach * reach - dy2);
+        const double xoFull = half(outer - 0.5);
+        const double xi = ring ? half(inner + 0.5) : -1.0;
+        const double xiZero = ring ? half(inner - 0.5) : -1.0;
+        const int left = clampX(firstPixelFrom(cx - xo)), right = clampX(firstPixelFrom(cx + xo));
+        const int fullL = xoFull >= 0 ? firstPixelFrom(cx - xoFull) : 0;
+        const int fullR = xoFull >= 0 ? firstPixelFrom(cx + xoFull) : 0;
+        const int innerL = xi >= 0 ? firstPixelFrom(cx - xi) : 0,
+                  innerR = xi >= 0 ? firstPixelFrom(cx + xi) : 0;
+        const int holeL = xiZero >= 0 ? firstPixelFrom(cx - xiZero) : 0;
+        const int holeR = xiZero >= 0 ? firstPixelFrom(cx + xiZero) : 0;
+        auto* line = reinterpret_cast<quint32*>(image.scanLine(y));
+        for (int x = left; x < right;) {
+            if (x >= holeL && x < holeR) {
+                x = holeR;
+                continue;
+            }
+            if (x >= fullL && x < fullR && !(x >= innerL && x < innerR)) {
+                int end = fullR;
+                if (x < innerL && innerL < innerR) end = std::min(end, innerL);
+                end = clampX(end);
+                if (opaque)
+                    std::fill(line + x, line + end, src);
+                else
+                    for (int i = x; i < end; ++i)
+                        line[i] = BlendOver(line[i], src, 255);
+                x = std::max(end, x + 1);
+                continue;
+            }
+            const double dx = x + 0.5 - cx;
+            const double d = std::sqrt(dx * dx + dy2);
+            double cov = std::clamp(outer - d + 0.5, 0.0, 1.0);
+            if (ring) cov -= std::clamp(inner - d + 0.5, 0.0, 1.0);
+            const auto c = static_cast<quint32>(cov * 255.0 + 0.5);
+            if (c != 0) line[x] = (c >= 255 && opaque) ? src : BlendOver(line[x], src, std::min(c, 255u));
+            ++x;
+        }
+    }
+}
+
 // Points of a circular arc from clock angle fromDeg through sweepDeg
 // (clockwise), fine enough that no chord strays more than 1/20 pixel.
 void AppendArc(std::vector<QPointF>& out, double cx, double cy, double r, double fromDeg, double sweepDeg) {
@@ -567,31 +626,13 @@ void Bitmap32::PolygonAA(const std::vector<TSinglePoint>& points, TColor32 color
 }
 
 void Bitmap32::CircleAA(float cx, float cy, float radius, float strokeWidth, TColor32 color) {
-    if (!Empty() && AllFinite({cx, cy, radius, strokeWidth}) && radius > 0 && strokeWidth > 0) {
-        const double outer = radius + strokeWidth / 2.0;
-        const double inner = radius - strokeWidth / 2.0;
-        ContourFiller filler(m_image);
-        auto& o = PointScratch(0);
-        AppendArc(o, cx, cy, outer, 0, 360);
-        filler.AddContour(o.data(), o.size());
-        if (inner > 0) {
-            auto& i = PointScratch(1);
-            AppendArc(i, cx, cy, inner, 0, 360);
-            filler.AddContour(i.data(), i.size());
-        }
-        filler.Fill(color);
-    }
+    if (!Empty() && AllFinite({cx, cy, radius, strokeWidth}) && radius > 0 && strokeWidth > 0)
+        FillRing(m_image, cx, cy, radius + strokeWidth / 2.0, radius - strokeWidth / 2.0, color);
     Changed();
 }
 
 void Bitmap32::DiscAA(float cx, float cy, float radius, TColor32 color) {
-    if (!Empty() && AllFinite({cx, cy, radius}) && radius > 0) {
-        ContourFiller filler(m_image);
-        auto& o = PointScratch(0);
-        AppendArc(o, cx, cy, radius, 0, 360);
-        filler.AddContour(o.data(), o.size());
-        filler.Fill(color);
-    }
+    if (!Empty() && AllFinite({cx, cy, radius}) && radius > 0) FillRing(m_image, cx, cy, radius, 0, color);
     Changed();
 }
 
