@@ -45,8 +45,7 @@ namespace {
 
 const QString OptionsSection = QStringLiteral("Optionen");
 
-// Captions of the four speed step buttons, slowest first, and what each
-// step does to the speed (in tenths: -10 halves, +10 doubles).
+// The four speed step buttons, slowest first.
 struct TSpeedStep {
     const char* Name;
     const char* Caption;
@@ -59,6 +58,7 @@ constexpr std::array<TSpeedStep, 4> SpeedSteps{{
     {"sbPlus10", ">>", "+100%|verdoppelt Geschwindigkeit"},
 }};
 
+// What a step button does, in tenths of the speed: -10 halves it, +10 doubles it.
 int SpeedStepOf(const QString& caption) {
     if (caption == QLatin1String("<<")) return -10;
     if (caption == QLatin1String("<")) return -1;
@@ -80,8 +80,8 @@ QString DesignFontFamily() {
     return QApplication::font().family();
 }
 
-// Changing the Qt style brings the desktop's fonts back, so this follows
-// every change of the look too.
+// Set again after every change of the look: a new Qt style may bring the
+// desktop's font back.
 void ApplyDesignFont() {
     QApplication::setFont(QFont(DesignFontFamily(), 8));
 }
@@ -250,11 +250,15 @@ void TfrmMainTalvex::BuildControlPanel() {
 }
 
 QToolButton* TfrmMainTalvex::MakeTypeButton(QWidget* row, const char* name, const QString& caption, int x,
-                                            int width, const QString& hint) {
+                                            int width, const QString& hint, int slot, int typeCode) {
     auto* button = new QToolButton(row);
     button->setObjectName(QLatin1String(name));
     button->setText(caption);
     button->setCheckable(true);
+    // The slot it chooses for (group index = slot + 1) and the instrument it
+    // puts there; "RMI" stands for the one- or two-needle RMI by the option.
+    button->setProperty("groupIndex", slot + 1);
+    button->setProperty("typeCode", typeCode);
     button->setGeometry(x, 0, width, 22);
     ApplyHint(button, hint);
     return button;
@@ -287,10 +291,11 @@ void TfrmMainTalvex::BuildSlotRows(QWidget* panel) {
     connect(seFlugzeug, &QSpinBox::valueChanged, this, &TfrmMainTalvex::seFlugzeugChange);
 
     sbKK = MakeTypeButton(row1, "sbKK", QStringLiteral("KK"), 97, 27,
-                          QStringLiteral("Kurskreisel|linkes Instrument als Kurskreisel definieren"));
+                          QStringLiteral("Kurskreisel|linkes Instrument als Kurskreisel definieren"), 0, 3);
     sbHSI1 = MakeTypeButton(row1, "sbHSI1", QStringLiteral("HSI"), 126, 27,
                             QStringLiteral("Horizontal Situation Indicator|linkes Instrument als Horizontal "
-                                           "Situation Indicator definieren"));
+                                           "Situation Indicator definieren"),
+                            0, 5);
     cbFreq1 = MakeStationSelector(row1, "cbFreq1", 184, 65, 0);
     // The left slot always holds an instrument: exactly one of its buttons is down.
     TypeButtonGroups[0] = new QButtonGroup(this);
@@ -307,21 +312,24 @@ void TfrmMainTalvex::BuildSlotRows(QWidget* panel) {
         row->setObjectName(QStringLiteral("pnlSlot") + n);
         row->setGeometry(slot == 1 ? 258 : 508, 4, 250, 22);
         QComboBox* second = MakeStationSelector(row, qPrintable(QStringLiteral("cbLFreq") + n), 0, 55, -slot);
-        const auto type = [&](const char* prefix, const QString& caption, int x, const QString& name) {
+        const auto type = [&](const char* prefix, const QString& caption, int x, const QString& name,
+                              int code) {
             return MakeTypeButton(
                 row, qPrintable(QLatin1String(prefix) + n), caption, x, 26,
                 name + QStringLiteral("|") + where + QStringLiteral(" Instrument als ") +
                     (caption == QLatin1String("VAG") ? QStringLiteral("VOR-Anzeigegerät") : name) +
-                    QStringLiteral(" definieren"));
+                    QStringLiteral(" definieren"),
+                slot, code);
         };
-        sbVOR[slot + 1] = type("sbVOR", QStringLiteral("VAG"), 55, QStringLiteral("VOR Anzeigegerät"));
+        sbVOR[slot + 1] = type("sbVOR", QStringLiteral("VAG"), 55, QStringLiteral("VOR Anzeigegerät"), 4);
         sbHSI[slot + 1] =
-            type("sbHSI", QStringLiteral("HSI"), 83, QStringLiteral("Horizontal Situation Indicator"));
+            type("sbHSI", QStringLiteral("HSI"), 83, QStringLiteral("Horizontal Situation Indicator"), 5);
         sbRBI[slot + 1] =
-            type("sbRBI", QStringLiteral("RBI"), 111, QStringLiteral("Relative Bearing Indicator"));
-        sbMDI[slot + 1] = type("sbMDI", QStringLiteral("MDI"), 139, QStringLiteral("Moving Dial Indicator"));
+            type("sbRBI", QStringLiteral("RBI"), 111, QStringLiteral("Relative Bearing Indicator"), 0);
+        sbMDI[slot + 1] =
+            type("sbMDI", QStringLiteral("MDI"), 139, QStringLiteral("Moving Dial Indicator"), 1);
         sbRMI[slot + 1] =
-            type("sbRMI", QStringLiteral("RMI"), 167, QStringLiteral("Radio Magnetic Indicator"));
+            type("sbRMI", QStringLiteral("RMI"), 167, QStringLiteral("Radio Magnetic Indicator"), 2);
         QComboBox* first = MakeStationSelector(row, qPrintable(QStringLiteral("cbFreq") + n), 194, 55, slot);
         if (slot == 1) {
             cbLFreq2 = second;

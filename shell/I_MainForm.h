@@ -127,7 +127,7 @@ private:
     int RandomBelow(int n);
     TSinglePoint RandomMapPosition();
     QToolButton* MakeTypeButton(QWidget* row, const char* name, const QString& caption, int x, int width,
-                                const QString& hint);
+                                const QString& hint, int slot, int typeCode);
     QComboBox* MakeStationSelector(QWidget* row, const char* name, int x, int width, int slotCode);
     QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry);
     QToolButton* MakeSpeedButton(QWidget* parent, const char* name, const QString& caption, int x,
