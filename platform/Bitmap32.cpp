@@ -38,6 +38,11 @@ inline bool Finite(double v) {
     return std::isfinite(v);
 }
 
+// Pixel indices from coordinates that may lie anywhere in float range.
+inline int ClampedInt(double v, int lo, int hi) {
+    return static_cast<int>(std::clamp(v, double(lo), double(hi)));
+}
+
 struct LabelKey {
     QString text;
     int pixelSize;
@@ -368,6 +373,25 @@ private:
     // visible is), so they are pressed onto it.
     void AddClippedLine(double x0, double y0, double x1, double y1) {
         if (y0 == y1) return;
+        // Rows above and below the bitmap contribute nothing; cutting them
+        // off first keeps far-away vertices from costing the precision of
+        // the x split below.
+        const double top = m_rowFrom, bottom = m_rowTo;
+        if (std::max(y0, y1) <= top || std::min(y0, y1) >= bottom) return;
+        auto xAt = [&](double y) { return x0 + (x1 - x0) * ((y - y0) / (y1 - y0)); };
+        double cx0 = x0, cy0 = y0, cx1 = x1, cy1 = y1;
+        if (cy0 < top)
+            cx0 = xAt(cy0 = top);
+        else if (cy0 > bottom)
+            cx0 = xAt(cy0 = bottom);
+        if (cy1 < top)
+            cx1 = xAt(cy1 = top);
+        else if (cy1 > bottom)
+            cx1 = xAt(cy1 = bottom);
+        x0 = cx0;
+        y0 = cy0;
+        x1 = cx1;
+        y1 = cy1;
         double ts[2];
         int nt = 0;
         for (double edge : {m_xMin, m_xMax}) {
@@ -398,7 +422,7 @@ private:
         }
         const double dxdy = (x1 - x0) / (y1 - y0);
         double x = x0;
-        const int rowFrom = std::max(m_rowFrom, static_cast<int>(std::max(-1.0, std::floor(y0))));
+        const int rowFrom = std::max(m_rowFrom, ClampedInt(std::floor(y0), -1, m_rowTo));
         const int rowTo = std::min(m_rowTo, static_cast<int>(std::min(double(m_rowTo), std::ceil(y1))));
         if (y0 < rowFrom) x += (rowFrom - y0) * dxdy;
         for (int y = rowFrom; y < rowTo; ++y) {
@@ -530,10 +554,10 @@ void FillRing(QImage& image, double cx, double cy, double outer, double inner, T
     const quint32 src = Premultiplied(color);
     const bool opaque = (src >> 24) == 255;
     const bool ring = inner > 0;
-    auto firstPixelFrom = [](double pos) { return static_cast<int>(std::ceil(pos - 0.5)); };
+    auto firstPixelFrom = [width](double pos) { return ClampedInt(std::ceil(pos - 0.5), -1, width + 1); };
     auto clampX = [width](int x) { return std::clamp(x, 0, width); };
-    const int rowFrom = std::max(0, static_cast<int>(std::floor(cy - outer - 1)));
-    const int rowTo = std::min(height, static_cast<int>(std::ceil(cy + outer + 1)));
+    const int rowFrom = ClampedInt(std::floor(cy - outer - 1), 0, height);
+    const int rowTo = ClampedInt(std::ceil(cy + outer + 1), 0, height);
     for (int y = rowFrom; y < rowTo; ++y) {
         const double dy = y + 0.5 - cy, dy2 = dy * dy;
         const double reach = outer + 0.5;
@@ -584,7 +608,8 @@ void FillRing(QImage& image, double cx, double cy, double outer, double inner, T
 void AppendArc(std::vector<QPointF>& out, double cx, double cy, double r, double fromDeg, double sweepDeg) {
     const double maxStep = r > 0.05 ? 2.0 * std::acos(1.0 - 0.05 / r) : std::numbers::pi;
     const double sweep = sweepDeg * std::numbers::pi / 180.0;
-    const int n = std::max(2, static_cast<int>(std::ceil(std::fabs(sweep) / maxStep)) + 1);
+    // Capped: a radius of millions of pixels must not cost millions of points.
+    const int n = ClampedInt(std::ceil(std::fabs(sweep) / maxStep) + 1, 2, 8192);
     const double start = fromDeg * std::numbers::pi / 180.0;
     for (int i = 0; i < n; ++i) {
         const double a = start + sweep * i / (n - 1);
@@ -772,10 +797,10 @@ void BlitRotated(QImage& dst, const QImage& src, double cx, double cy, double an
     // Bounding box of the turned image, one pixel wider for the filter.
     const double ex = std::fabs(hw * c) + std::fabs(hh * s) + 1.0;
     const double ey = std::fabs(hw * s) + std::fabs(hh * c) + 1.0;
-    const int x0 = std::max(0, static_cast<int>(std::floor(cx - ex)));
-    const int x1 = std::min(dst.width(), static_cast<int>(std::ceil(cx + ex)));
-    const int y0 = std::max(0, static_cast<int>(std::floor(cy - ey)));
-    const int y1 = std::min(dst.height(), static_cast<int>(std::ceil(cy + ey)));
+    const int x0 = ClampedInt(std::floor(cx - ex), 0, dst.width());
+    const int x1 = ClampedInt(std::ceil(cx + ex), 0, dst.width());
+    const int y0 = ClampedInt(std::floor(cy - ey), 0, dst.height());
+    const int y1 = ClampedInt(std::ceil(cy + ey), 0, dst.height());
     if (x0 >= x1 || y0 >= y1) return;
 
     const int sw = src.width(), sh = src.height();
@@ -830,8 +855,8 @@ void Bitmap32::TextRotated(float cx, float cy, float angleDeg, const QString& te
             const double w = label.width(), h = label.height();
             if (std::fmod(double(angleDeg), 360.0) == 0.0) {
                 // Unturned text stays on whole pixels and keeps its sharpness.
-                BlitOver(m_image, label, static_cast<int>(std::round(cx - w / 2.0)),
-                         static_cast<int>(std::round(cy - h / 2.0)));
+                BlitOver(m_image, label, ClampedInt(std::round(cx - w / 2.0), -(1 << 24), 1 << 24),
+                         ClampedInt(std::round(cy - h / 2.0), -(1 << 24), 1 << 24));
             } else {
                 BlitRotated(m_image, label, cx, cy, angleDeg);
             }

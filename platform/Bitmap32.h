@@ -16,6 +16,12 @@ using TColor32 = std::uint32_t;
 // A raster bitmap over a premultiplied ARGB QImage, offering exactly the
 // drawing operations the map and the instruments use. All drawing is
 // anti-aliased and takes sub-pixel coordinates unless the name says otherwise.
+//
+// Two coordinate frames, each the one that keeps its shapes crisp: lines and
+// dots put integer coordinates on pixel centres (a line along y = 5 fills
+// row 5), while polygons, circles, discs, arcs and text put them on pixel
+// corners (a polygon from x = 3 to x = 7 fills columns 3 to 6 exactly).
+// Anti-aliased drawing blends source-over; the integer operations replace.
 class Bitmap32 {
 public:
     Bitmap32() = default;
@@ -42,7 +48,7 @@ public:
     void Clear(TColor32 color = 0x00000000);
     // Fills [x1, x2) x [y1, y2) without anti-aliasing; the colour replaces what was there.
     void FillRect(int x1, int y1, int x2, int y2, TColor32 color);
-    // One-pixel frame whose corners (x1, y1) and (x2, y2) are both drawn.
+    // One-pixel frame whose corners (x1, y1) and (x2, y2) are both drawn (corners in any order).
     void FrameRect(int x1, int y1, int x2, int y2, TColor32 color);
     // One-pixel vertical line from y1 to y2, both ends included.
     void VertLine(int x, int y1, int y2, TColor32 color);
@@ -64,15 +70,18 @@ public:
     void CircleAA(float cx, float cy, float radius, float strokeWidth, TColor32 color);
     void DiscAA(float cx, float cy, float radius, TColor32 color);
     // Ring band between two radii over the clock angles [fromDeg, toDeg]
-    // (degrees clockwise from straight up).
+    // (degrees clockwise from straight up); an end below the start wraps
+    // past 12 o'clock, so [350, 10] is the 20 degrees around the top.
     void ArcBandAA(float cx, float cy, float innerRadius, float outerRadius, float fromDeg, float toDeg,
                    TColor32 color);
-    // A dot of one pixel's area at a sub-pixel position, spread over its neighbours.
+    // A dot of one pixel's area at a sub-pixel position, spread bilinearly over the four nearest pixels.
     void DotAA(float x, float y, TColor32 color);
 
-    // Text in the default font face; only the size in points is set.
+    // Text in a fixed face (DejaVu Sans), so that extents do not depend on the
+    // desktop; only the size in points is set, taken at 96 dpi.
     void SetFontSize(int points);
     int FontSize() const { return m_fontSize; }
+    // The text's advance width and the font's height (ascent + descent).
     QSize TextExtent(const QString& text) const;
     // Text whose bounding box has its top left corner at (x, y).
     void TextOut(int x, int y, const QString& text, TColor32 color);

@@ -77,6 +77,8 @@ private slots:
     void roundShapes();
     void dotSpreadsOnePixel_data();
     void dotSpreadsOnePixel();
+    void wildCoordinatesAreHarmless_data();
+    void wildCoordinatesAreHarmless();
     void integerShapes();
     void pixelReadsUnpremultiplied();
     void replaceColorMatchesExactly();
@@ -338,6 +340,41 @@ void TestBitmap::dotSpreadsOnePixel() {
     Bitmap32 b(10, 10);
     b.DotAA(at.x(), at.y(), kWhite);
     QVERIFY(std::abs(Alpha(b, pixel.x(), pixel.y()) - alpha) <= 1);
+}
+
+void TestBitmap::wildCoordinatesAreHarmless_data() {
+    QTest::addColumn<DrawFn>("draw");
+    QTest::addColumn<bool>("inksAll");
+    using F = DrawFn;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    QTest::newRow("disc far away") << F([](Bitmap32& b) { b.DiscAA(1e30f, -1e30f, 5, kRed); }) << false;
+    QTest::newRow("disc far away, huge enough to cover")
+        << F([](Bitmap32& b) { b.DiscAA(-1e6f, 5, 2e6f, kRed); }) << true;
+    QTest::newRow("ring of huge radius through nothing")
+        << F([](Bitmap32& b) { b.CircleAA(5, 5, 1e30f, 1, kRed); }) << false;
+    QTest::newRow("arc band of huge radius")
+        << F([](Bitmap32& b) { b.ArcBandAA(5, 5, 1e11f, 1e12f, 0, 359, kRed); }) << false;
+    QTest::newRow("polygon with a far vertex") << F([](Bitmap32& b) {
+        b.PolygonAA({{-1e30f, -1e30f}, {1e30f, -1e30f}, {0, 1e30f}}, kRed);
+    }) << true;
+    QTest::newRow("NaN radius") << F([nan](Bitmap32& b) { b.CircleAA(5, 5, nan, 1, kRed); }) << false;
+    QTest::newRow("infinite disc centre") << F([inf](Bitmap32& b) { b.DiscAA(inf, 5, 3, kRed); }) << false;
+    QTest::newRow("text far away") << F([](Bitmap32& b) {
+        b.TextRotated(1e30f, 5, 30, QStringLiteral("W"), kRed);
+    }) << false;
+    QTest::newRow("upright text far away")
+        << F([](Bitmap32& b) { b.TextRotated(-1e30f, 5, 0, QStringLiteral("W"), kRed); }) << false;
+    QTest::newRow("dot far away") << F([](Bitmap32& b) { b.DotAA(-1e30f, 1e30f, kRed); }) << false;
+    QTest::newRow("negative stroke") << F([](Bitmap32& b) { b.CircleAA(5, 5, 4, -2, kRed); }) << false;
+}
+
+void TestBitmap::wildCoordinatesAreHarmless() {
+    QFETCH(DrawFn, draw);
+    QFETCH(bool, inksAll);
+    Bitmap32 b(10, 10);
+    draw(b);
+    QCOMPARE(CountInked(b), inksAll ? 100 : 0);
 }
 
 void TestBitmap::integerShapes() {
