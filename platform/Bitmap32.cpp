@@ -235,6 +235,8 @@ double Bitmap32::RasterLine(double x1, double y1, double x2, double y2, ColorAt 
 
     const int from = static_cast<int>(first), to = static_cast<int>(last);
     const int dir = forward ? 1 : -1;
+    TColor32 lastColor = 0;
+    quint32 src = 0;
     for (int a = from;; a += dir) {
         const double k = forward ? a - start : start - a;
         const TColor32 color = colorAt(k);
@@ -242,8 +244,11 @@ double Bitmap32::RasterLine(double x1, double y1, double x2, double y2, ColorAt 
             const double b = b1 + (a - a1) * slope;
             const double bf = std::floor(b);
             if (bf >= -1.0 && bf < minorSize) {
-                const auto upper = static_cast<quint32>(std::lround((b - bf) * 255.0));
-                const quint32 src = Premultiplied(color);
+                const auto upper = static_cast<quint32>((b - bf) * 255.0 + 0.5);
+                if (color != lastColor) {
+                    lastColor = color;
+                    src = Premultiplied(color);
+                }
                 const int minor = static_cast<int>(bf);
                 plot(a, minor, src, 255u - upper);
                 plot(a, minor + 1, src, upper);
