@@ -45,6 +45,8 @@ public:
     static constexpr int MinimumHeight = ControlPanelHeight + 100;
     static constexpr int AnimationPeriodMs = 20;
     static constexpr int SpeedRepeatMs = 250;
+    // How long a window manager may take to frame a newly shown window.
+    static constexpr int FrameSettleMs = 500;
 
     explicit TfrmMainTalvex(QWidget* parent = nullptr);
     ~TfrmMainTalvex() override;
