@@ -564,7 +564,7 @@ void TfrmMainTalvex::FormCreate() {
 void TfrmMainTalvex::ApplyMinimumSize() {
     // The smallest useful window is given with its frame; Qt limits the
     // client area, so the frame comes off. Until the window is shown its frame
-    // is unknown, and the design size must pass.
+    // is unknown, and the size the window is made for must pass.
     const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize(MinimumWidth - DesignWidth, 0);
     setMinimumSize(std::max(1, MinimumWidth - frame.width()), std::max(1, MinimumHeight - frame.height()));
 }
