@@ -112,12 +112,15 @@ void TestSurface::pressedLayerKeepsTheMouseUntilRelease() {
     Stack s;
     BitmapLayer* a = s.Add(QStringLiteral("a"), QRectF(0, 0, 30, 30));
     s.Add(QStringLiteral("b"), QRectF(50, 50, 30, 30));
+    s.surface.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s.surface));
     QSignalSpy moves(&s.surface, &ImageSurface::MouseMove);
     QSignalSpy ups(&s.surface, &ImageSurface::MouseUp);
 
-    SendMouse(&s.surface, QEvent::MouseButtonPress, QPointF(10, 10), Qt::LeftButton, Qt::LeftButton);
+    QTest::mousePress(&s.surface, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
     QCOMPARE(s.surface.PressedLayer(), a);
-    // Dragged across empty ground and over another layer: still a.
+    // Dragged across empty ground and over another layer: still a. (The
+    // moves carry the held button explicitly; that is what a drag delivers.)
     SendMouse(&s.surface, QEvent::MouseMove, QPointF(40, 40), Qt::NoButton, Qt::LeftButton);
     SendMouse(&s.surface, QEvent::MouseMove, QPointF(60, 60), Qt::NoButton, Qt::LeftButton);
     QCOMPARE(moves.count(), 2);
@@ -125,7 +128,7 @@ void TestSurface::pressedLayerKeepsTheMouseUntilRelease() {
     QCOMPARE(s.NameOf(moves.at(1).at(2).value<BitmapLayer*>()), QStringLiteral("a"));
     QCOMPARE(moves.at(1).at(1).toPointF(), QPointF(60, 60));
 
-    SendMouse(&s.surface, QEvent::MouseButtonRelease, QPointF(60, 60), Qt::LeftButton, Qt::NoButton);
+    QTest::mouseRelease(&s.surface, Qt::LeftButton, Qt::NoModifier, QPoint(60, 60));
     QCOMPARE(ups.count(), 1);
     QCOMPARE(s.NameOf(ups.at(0).at(2).value<BitmapLayer*>()), QStringLiteral("a"));
     QCOMPARE(s.surface.PressedLayer(), nullptr);
@@ -135,11 +138,11 @@ void TestSurface::pressedLayerKeepsTheMouseUntilRelease() {
     QCOMPARE(s.NameOf(moves.last().at(2).value<BitmapLayer*>()), QStringLiteral("b"));
 
     // A press on empty ground captures nothing.
-    SendMouse(&s.surface, QEvent::MouseButtonPress, QPointF(95, 5), Qt::LeftButton, Qt::LeftButton);
+    QTest::mousePress(&s.surface, Qt::LeftButton, Qt::NoModifier, QPoint(95, 5));
     QCOMPARE(s.surface.PressedLayer(), nullptr);
     SendMouse(&s.surface, QEvent::MouseMove, QPointF(10, 10), Qt::NoButton, Qt::LeftButton);
     QCOMPARE(s.NameOf(moves.last().at(2).value<BitmapLayer*>()), QStringLiteral("a"));
-    SendMouse(&s.surface, QEvent::MouseButtonRelease, QPointF(10, 10), Qt::LeftButton, Qt::NoButton);
+    QTest::mouseRelease(&s.surface, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
 }
 
 void TestSurface::movesWithoutPressReportLayerAndCursor() {
