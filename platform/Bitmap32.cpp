@@ -112,6 +112,22 @@ Bitmap32& Bitmap32::operator=(const Bitmap32& other) {
     return *this;
 }
 
+Bitmap32::Bitmap32(Bitmap32&& other) noexcept
+    : m_image(std::move(other.m_image)), m_fontSize(other.m_fontSize), m_dash(std::move(other.m_dash)),
+      m_dashPos(other.m_dashPos), m_onChanged(std::move(other.m_onChanged)) {
+    other.m_onChanged = nullptr;
+}
+
+Bitmap32& Bitmap32::operator=(Bitmap32&& other) noexcept {
+    if (this == &other) return *this;
+    m_image = std::move(other.m_image);
+    m_fontSize = other.m_fontSize;
+    m_dash = std::move(other.m_dash);
+    m_dashPos = other.m_dashPos;
+    Changed();
+    return *this;
+}
+
 void Bitmap32::SetSize(int width, int height) {
     width = std::max(0, width);
     height = std::max(0, height);

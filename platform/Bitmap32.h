@@ -32,6 +32,10 @@ public:
     // bitmap must not report changes to that layer).
     Bitmap32(const Bitmap32& other);
     Bitmap32& operator=(const Bitmap32& other);
+    // Moving constructs the same bitmap elsewhere, hook included; assigning
+    // (copy or move) keeps the target's hook and reports the change to it.
+    Bitmap32(Bitmap32&& other) noexcept;
+    Bitmap32& operator=(Bitmap32&& other) noexcept;
 
     void SetSize(int width, int height);
     int Width() const { return m_image.width(); }

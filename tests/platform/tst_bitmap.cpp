@@ -469,6 +469,19 @@ void TestBitmap::copiesKeepTheirOwnChangedHook() {
     target.Fill(kBlue);
     QCOMPARE(targetCalls, 2);
     QCOMPARE(copy.Pixel(0, 0), kRed);
+
+    target = Bitmap32(5, 5); // moved in: still the target's hook
+    QCOMPARE(targetCalls, 3);
+    QCOMPARE(target.Width(), 5);
+
+    // Bitmaps kept by value in a growing container keep their hooks.
+    std::vector<Bitmap32> kept;
+    kept.emplace_back(2, 2);
+    kept.back().SetOnChanged([&] { ++originalCalls; });
+    for (int i = 0; i < 16; ++i)
+        kept.emplace_back(1, 1);
+    kept.front().Clear();
+    QCOMPARE(originalCalls, 1);
 }
 
 void TestBitmap::everyDrawingOperationReportsAChange_data() {
