@@ -168,14 +168,6 @@ TSinglePoint THSI::BarCentre() const {
     return Local(s, 0.0f);
 }
 
-void THSI::SetStationSubject(const std::shared_ptr<IStationSubject>& value) {
-    TImageLock lock(Image32);
-    TInstrumentMitStation::SetStationSubject(value);
-    // The station's position notice recomputes only when the position differs
-    // from the stored one (a retune to the same station, a station at (0, 0)).
-    if (UpdateIndication(true)) FullRepaint();
-}
-
 // --- painting ----------------------------------------------------------------
 
 void THSI::Paint() {

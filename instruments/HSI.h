@@ -41,7 +41,6 @@ public:
 
     // Tuning shows the new station's indication at once, also when the
     // station stands where the previous one stood.
-    void SetStationSubject(const std::shared_ptr<IStationSubject>& value) override;
 
     void Paint() override;
 

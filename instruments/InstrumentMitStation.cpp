@@ -61,12 +61,11 @@ void TInstrumentMitStation::SetStationSubject(const std::shared_ptr<IStationSubj
     TImageLock lock(Image32);
     DetachBinding(FStationSubject, FStationAttached, false);
     FStationSubject = value;
-    if (value) {
-        AttachBinding(FStationSubject, FStationAttached, true);
-    } else {
-        // Without a station the indication falls back to its rest position at
-        // once instead of keeping the last bearing until something moves.
-        UpdateIndication(false);
-        FullRepaint();
-    }
+    if (value) AttachBinding(FStationSubject, FStationAttached, false);
+    // The station's position notice only recomputes when the position differs
+    // from the stored one, so a retune to a station at the same place (or at
+    // (0, 0)) would keep the old indication; without a station the indication
+    // falls back to its rest position at once. Either way: recompute, paint once.
+    UpdateIndication(false);
+    FullRepaint();
 }

@@ -72,9 +72,14 @@ bool TRMI2::SetRB2(bool redraw, float value) {
 }
 
 bool TRMI2::UpdateIndication(bool redraw) {
-    const bool r1 = TADF::UpdateIndication(redraw);
-    const bool r2 = UpdateRB2(redraw);
-    return r1 || r2;
+    // Both bearings first, then one needle-layer repaint: a move under
+    // animation must not compose the needle layer twice.
+    const bool r1 = SetRB(false, IsTuned() ? RelativeBearing(FStationPosition) : 0.0f);
+    const bool r2 = UpdateRB2(false);
+    if (!r1 && !r2) return false;
+    if (!redraw) return true;
+    RepaintNeedle();
+    return false;
 }
 
 bool TRMI2::UpdateHeading(bool redraw) {
@@ -121,11 +126,9 @@ void TRMI2::SetStation2Subject(const std::shared_ptr<IStationSubject>& value) {
     TImageLock lock(Image32);
     DetachBinding(FStation2Subject, FStation2Attached, false);
     FStation2Subject = value;
-    if (value) {
-        AttachBinding(FStation2Subject, FStation2Attached, true);
-    } else {
-        // Needle 2 rests at the top and its legend entry goes at once.
-        UpdateRB2(false);
-        FullRepaint();
-    }
+    if (value) AttachBinding(FStation2Subject, FStation2Attached, false);
+    // Recompute even when the new station stands where the stored position
+    // says; untuned, needle 2 rests at the top and its legend entry goes at once.
+    UpdateRB2(false);
+    FullRepaint();
 }

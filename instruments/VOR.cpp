@@ -131,14 +131,6 @@ void TVOR::SetDirToStation(bool value) {
     FullRepaint();
 }
 
-void TVOR::SetStationSubject(const std::shared_ptr<IStationSubject>& value) {
-    TImageLock lock(Image32);
-    TInstrumentMitStation::SetStationSubject(value);
-    // The station's position notice recomputes only when the position differs
-    // from the stored one (a retune to the same station, a station at (0, 0)).
-    if (UpdateIndication(true)) FullRepaint();
-}
-
 // --- painting ----------------------------------------------------------------
 
 void TVOR::Paint() {

@@ -125,6 +125,25 @@ private slots:
         QVERIFY(!HeadAt(img, *adf, 270.0f));
     }
 
+    // Retuning shows the bearing at once even when the station's position
+    // notice brings nothing new: a station at the map origin (the stored
+    // position starts there) or a second station at the same place.
+    void retuningShowsTheBearingAtOnce() {
+        plane->SetValue(90.0f);
+        auto atOrigin = TNDB_S::Create(nav.get(), {0, 0}, QStringLiteral("1"), -2);
+        auto adf = Install(0);
+        adf->SetStationSubject(nullptr);
+        adf->SetStationSubject(atOrigin);
+        QCOMPARE(adf->GetRB(), 225.0f); // bearing 315 to the north-west, heading 90
+        QVERIFY(HeadAt(instr->Render(), *adf, 225.0f));
+
+        auto twin = TNDB_S::Create(nav.get(), {0, 0}, QStringLiteral("2"), -3);
+        adf->SetStationSubject(nullptr);
+        adf->SetStationSubject(twin);
+        QCOMPARE(adf->GetRB(), 225.0f);
+        QVERIFY(HeadAt(instr->Render(), *adf, 225.0f));
+    }
+
     // The MDI card through the value panel's interface, wrapping through north.
     void mdiCardThroughValueSetting_data() {
         QTest::addColumn<float>("start");

@@ -227,6 +227,15 @@ private slots:
         rmi->Detach(listener);
     }
 
+    // The second needle shows a station at the map origin as soon as it is
+    // tuned: the stored position starts there, so no position notice changes it.
+    void station2AtOriginShowsAtOnce() {
+        auto atOrigin = TNDB_S::Create(nav.get(), {0, 0}, QStringLiteral("1"), -3);
+        rmi->SetStation2Subject(atOrigin);
+        QCOMPARE(rmi->GetRB2(), 315.0f);
+        QVERIFY(HollowNeedleAt(instr->Render(), *rmi, 315.0f));
+    }
+
     void headingTurnsTheCardAndBothNeedles() {
         rmi->SetStationSubject(north);
         rmi->SetStation2Subject(east);
