@@ -29,13 +29,7 @@ void TADF::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
     FZSpLng = 20.0f * FSF;
     FZSpBr = 10.0f * FSF;
 
-    TImageLock lock(Image32);
-    ZeigerLayer = std::make_unique<BitmapLayer>(anImage);
-    ZeigerLayer->Bitmap().SetSize(FWidth, FWidth);
-    ZeigerLayer->SetDrawMode(BitmapLayer::DrawMode::Blend);
-    ZeigerLayer->SetMasterAlpha(255);
-    ZeigerLayer->SetLocation(QRectF(FLeft, FTop, FWidth, FWidth));
-    ZeigerLayer->SetVisible(true);
+    ZeigerLayer = CreateFaceLayer(BitmapLayer::DrawMode::Blend, true);
 }
 
 void TADF::ShowLayers(bool value) {

@@ -58,13 +58,7 @@ void THSI::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
               static_cast<int>(std::lround(FXm + 21.0f * FSF)),
               static_cast<int>(std::lround(FYm - l + 20.0f * FSF))};
 
-    TImageLock lock(Image32);
-    ZeigerLayer = std::make_unique<BitmapLayer>(anImage);
-    ZeigerLayer->Bitmap().SetSize(FWidth, FWidth);
-    ZeigerLayer->SetDrawMode(BitmapLayer::DrawMode::Blend);
-    ZeigerLayer->SetMasterAlpha(255);
-    ZeigerLayer->SetLocation(QRectF(FLeft, FTop, FWidth, FWidth));
-    ZeigerLayer->SetVisible(true);
+    ZeigerLayer = CreateFaceLayer(BitmapLayer::DrawMode::Blend, true);
 }
 
 void THSI::ShowLayers(bool value) {

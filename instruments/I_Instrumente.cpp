@@ -58,16 +58,19 @@ void TInstrument::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
     FRD1 = FR + FRD2;
 
     Image32 = anImage;
-    {
-        TImageLock lock(Image32);
-        InstrumentLayer = std::make_unique<BitmapLayer>(anImage);
-        InstrumentLayer->Bitmap().SetSize(FWidth, FWidth);
-        InstrumentLayer->SetDrawMode(BitmapLayer::DrawMode::Opaque);
-        InstrumentLayer->SetMasterAlpha(255);
-        InstrumentLayer->SetVisible(false);
-        InstrumentLayer->SetLocation(QRectF(FLeft, FTop, FWidth, FWidth));
-    }
+    InstrumentLayer = CreateFaceLayer(BitmapLayer::DrawMode::Opaque, false);
     FRadial = radial;
+}
+
+std::unique_ptr<BitmapLayer> TInstrument::CreateFaceLayer(BitmapLayer::DrawMode mode, bool visible) const {
+    TImageLock lock(Image32);
+    auto layer = std::make_unique<BitmapLayer>(Image32);
+    layer->Bitmap().SetSize(FWidth, FWidth);
+    layer->SetDrawMode(mode);
+    layer->SetMasterAlpha(255);
+    layer->SetVisible(visible);
+    layer->SetLocation(QRectF(FLeft, FTop, FWidth, FWidth));
+    return layer;
 }
 
 void TInstrument::SetVisible(bool value) {

@@ -82,6 +82,11 @@ protected:
     virtual void PaintSymbols();
     virtual void ShowLayers(bool value);
 
+    // A layer over the instrument's square on the instrument image. The face
+    // layer is opaque; needle instruments keep it hidden as the cached dial and
+    // show a blended needle layer made here instead.
+    std::unique_ptr<BitmapLayer> CreateFaceLayer(BitmapLayer::DrawMode mode, bool visible) const;
+
     void PaintScale();
     // Legend of a needle outside the bezel: kind 1 lower right (filled needle),
     // kind 2 lower left (hollow needle). An empty text paints nothing.

@@ -48,13 +48,7 @@ void TVOR::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
                TSinglePoint{cx + 15.0f * FSF, FYm + 15.0f * FSF}};
     FScaleHeading = FOBS;
 
-    TImageLock lock(Image32);
-    ZeigerLayer = std::make_unique<BitmapLayer>(anImage);
-    ZeigerLayer->Bitmap().SetSize(FWidth, FWidth);
-    ZeigerLayer->SetDrawMode(BitmapLayer::DrawMode::Blend);
-    ZeigerLayer->SetMasterAlpha(255);
-    ZeigerLayer->SetLocation(QRectF(FLeft, FTop, FWidth, FWidth));
-    ZeigerLayer->SetVisible(true);
+    ZeigerLayer = CreateFaceLayer(BitmapLayer::DrawMode::Blend, true);
 }
 
 void TVOR::ShowLayers(bool value) {
