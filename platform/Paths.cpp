@@ -2,6 +2,7 @@
 
 #include "platform/VersionInfo.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -52,4 +53,20 @@ QString SettingsFileName() {
     return ProductFolder(CSIDL_APPDATA, VersionInfoValue(info, QStringLiteral("Company Name")),
                          VersionInfoValue(info, QStringLiteral("Product Name"))) +
            ExecutableName() + QStringLiteral(".ini");
+}
+
+QString ProgramFile(const QString& fileName) {
+    return ProgramFile(QCoreApplication::applicationDirPath(), fileName);
+}
+
+QString ProgramFile(const QString& programFolder, const QString& fileName) {
+    const QDir folder(programFolder);
+    const QString beside = QDir::cleanPath(folder.filePath(fileName));
+    const QFileInfo besideInfo(beside);
+    if (besideInfo.exists() && !besideInfo.isDir()) return QDir::toNativeSeparators(beside);
+    const QString installed =
+        QDir::cleanPath(folder.filePath(QLatin1String(InstalledDataFolder) + QLatin1Char('/') + fileName));
+    const QFileInfo installedInfo(installed);
+    if (installedInfo.exists() && !installedInfo.isDir()) return QDir::toNativeSeparators(installed);
+    return QDir::toNativeSeparators(beside);
 }

@@ -30,3 +30,16 @@ QString ProductFolder(int folderNumber, const QString& companyName, const QStrin
 
 // <folder 26>/Quellbach/Peilomat/Talvex.ini, from the compiled-in version record.
 QString SettingsFileName();
+
+// Where an installed copy keeps, relative to the program folder, the files a
+// build keeps next to the executable (skin, help, "debug.debug").
+inline constexpr const char* InstalledDataFolder = "../share/peilomat";
+
+// Path of one of the program's own files: next to the executable when it is
+// there, else in InstalledDataFolder beside the program folder. When neither
+// exists, the path next to the executable, so that whoever reports the missing
+// file names the place it was first looked for.
+QString ProgramFile(const QString& fileName);
+
+// The same for a given program folder (with or without trailing separator).
+QString ProgramFile(const QString& programFolder, const QString& fileName);

@@ -499,7 +499,7 @@ void TfrmMainTalvex::FormCreate() {
     setWindowTitle(QCoreApplication::applicationName() + QStringLiteral(" Version ") +
                    VersionInfoValue(VersionInfo(), QStringLiteral("Product Version")));
 
-    Theme.ThemeFile = FApplicationPath + QLatin1String(DefaultSkinFileName);
+    Theme.ThemeFile = ProgramFile(FApplicationPath, QLatin1String(DefaultSkinFileName));
     Theme.UIStyle = ssFromThemeFile;
     const Qt::WindowStates state = windowState();
     setWindowState(Qt::WindowNoState);
@@ -701,7 +701,7 @@ void TfrmMainTalvex::SkinClick(QAction* item) {
     const bool wasVisible = isVisible();
     hide();
     TTheme theme;
-    theme.ThemeFile = FApplicationPath + QLatin1String(DefaultSkinFileName);
+    theme.ThemeFile = ProgramFile(FApplicationPath, QLatin1String(DefaultSkinFileName));
     theme.UIStyle =
         tag >= 0 && tag < 5 ? static_cast<std::uint8_t>(tag + 1) : static_cast<std::uint8_t>(ssFromThemeFile);
     ApplySkin(theme);

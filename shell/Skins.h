@@ -22,7 +22,8 @@ struct TTheme {
     std::uint8_t UIStyle = ssFromThemeFile;
 };
 
-// Name of the default skin file, looked for next to the executable.
+// Name of the default skin file, looked for next to the executable and then
+// in the installed data folder (ProgramFile).
 inline constexpr const char* DefaultSkinFileName = "MP10.ssk";
 
 // A style sheet together with the Qt style and palette it was made for.
