@@ -1,5 +1,6 @@
 #include "shell/CheckPrevious.h"
 #include "shell/I_MainForm.h"
+#include "support/DLogFile.h"
 
 #include <QApplication>
 
@@ -31,6 +32,16 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion(QStringLiteral(PEILOMAT_VERSION));
 
     if (StopIfPreviousRunning(app.arguments())) return InstanceGuardExitCode();
+
+    // Made after the instance check, so that a second start, which only
+    // brings the first to the front, leaves the first one's log alone.
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    TDLogFile log(DebugLogFolder(programFolder) + QLatin1Char('/') + QLatin1String(TDLogFile::LogFileName),
+                  false, true, true, DebugSwitchedOn(programFolder, app.arguments()));
+    SetDLogFile(&log);
+    struct LogRelease {
+        ~LogRelease() { SetDLogFile(nullptr); }
+    } logRelease;
 
     TfrmMainTalvex window;
     ConnectInstanceGuard(&window);
