@@ -1,5 +1,6 @@
 #include "support/DLogFile.h"
 
+#include "platform/Paths.h"
 #include "platform/VersionInfo.h"
 
 #include <QCoreApplication>
