@@ -1,0 +1,124 @@
+#!/bin/sh
+# Installs the build into a throw-away DESTDIR and checks what a desktop and a
+# package manager see: every file in its place, a valid desktop entry and
+# AppStream record, and an installed program that starts from there, finds its
+# skin and help files and shows no message box.
+#
+# check-install.sh CMAKE BUILD_DIR APP_ID "sizes=16 22 ..." "help=FILE ..." log=0|1
+#   help: the help files of the build (may be empty)
+#   log: 1 when the program has its debug log
+set -u
+cmake=$1 build=$2 app=$3 sizes=${4#sizes=} help=${5#help=} haslog=${6#log=}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/peilomat-install.XXXXXX") || exit 1
+pid=
+cleanup() {
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid"; wait "$pid" 2>/dev/null; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+DESTDIR="$work/root" "$cmake" --install "$build" --prefix /usr >"$work/install.txt" 2>&1 ||
+    { cat "$work/install.txt"; echo "FAIL: cmake --install"; exit 1; }
+prefix="$work/root/usr"
+
+expected="bin/Talvex share/peilomat/MP10.ssk
+share/applications/$app.desktop share/metainfo/$app.metainfo.xml
+share/icons/hicolor/scalable/apps/$app.svg share/man/de/man1/Talvex.1 share/doc/peilomat/copyright"
+for size in $sizes; do expected="$expected share/icons/hicolor/${size}x${size}/apps/$app.png"; done
+for file in $help; do expected="$expected share/peilomat/$(basename "$file")"; done
+for file in $expected; do
+    [ -f "$prefix/$file" ] || fail "$file is not installed"
+done
+[ -x "$prefix/bin/Talvex" ] || fail "bin/Talvex is not executable"
+for size in $sizes; do
+    png="$prefix/share/icons/hicolor/${size}x${size}/apps/$app.png"
+    [ -f "$png" ] || continue
+    # Width and height are the big-endian words at bytes 16 and 20 of a PNG.
+    dims=$(od -An -tu1 -j16 -N8 "$png" | awk '{print $3*256+$4 "x" $7*256+$8}')
+    [ "$dims" = "${size}x${size}" ] || fail "$size px icon is $dims"
+done
+
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate --no-hints "$prefix/share/applications/$app.desktop" || fail "desktop-file-validate"
+else
+    fail "desktop-file-validate is missing (Debian package desktop-file-utils)"
+fi
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net "$prefix/share/metainfo/$app.metainfo.xml" || fail "appstreamcli validate"
+else
+    fail "appstreamcli is missing (Debian package appstream)"
+fi
+
+# The installed program, with a home of its own and a screen big enough for it.
+home="$work/home"
+mkdir -p "$home/config" "$home/data" "$home/cache" "$home/runtime" "$home/tmp"
+chmod 700 "$home/runtime"
+printf '%s' '{"screens": [{"name": "big", "x": 0, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]}' >"$work/screen.json"
+run() {
+    env HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" XDG_CACHE_HOME="$home/cache" \
+        XDG_RUNTIME_DIR="$home/runtime" TMPDIR="$home/tmp" QT_QPA_PLATFORM="offscreen:configfile=$work/screen.json" \
+        QT_MESSAGE_PATTERN="qt: %{message}" "$prefix/bin/Talvex" "$@"
+}
+# Without a screen a message box writes its text to stderr instead of waiting
+# for a click; everything Qt itself reports carries the "qt: " prefix.
+message_boxes() { grep -v '^qt: ' "$work/stderr.txt"; }
+logfile() {
+    for dir in "$prefix/bin" "$home/tmp"; do
+        if [ -f "$dir/HHDebug.txt" ]; then iconv -f UTF-16 -t UTF-8 "$dir/HHDebug.txt"; return; fi
+    done
+}
+
+skin="$prefix/share/peilomat/MP10.ssk"
+run -debug >"$work/stdout.txt" 2>"$work/stderr.txt" &
+pid=$!
+ready=0
+for _ in $(seq 1 100); do
+    if message_boxes >/dev/null; then break; fi
+    if ! kill -0 "$pid" 2>/dev/null; then break; fi
+    if [ "$haslog" = 1 ]; then
+        log=$(logfile)
+        case "$log" in *"$skin"*) ready=1; break ;; esac
+    elif [ -f "$home/config/Quellbach/Peilomat/Talvex.ini" ] || [ -d "$home/data/Quellbach/Peilomat" ]; then
+        ready=1; break
+    fi
+    sleep 0.1
+done
+boxes=0
+if message_boxes >/dev/null; then
+    fail "the installed program showed a message box:"; message_boxes; boxes=1
+elif ! kill -0 "$pid" 2>/dev/null; then
+    wait "$pid"; fail "the installed program ended by itself (exit code $?)"; cat "$work/stderr.txt"
+elif [ "$ready" != 1 ]; then
+    fail "the installed program did not finish starting within 10 s"
+fi
+
+if kill -0 "$pid" 2>/dev/null; then
+    run -quit >/dev/null 2>&1 || fail "Talvex -quit failed"
+    for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$pid" 2>/dev/null; then
+        fail "the installed program did not end on -quit"
+    else
+        wait "$pid" || fail "the installed program ended with an error"
+    fi
+    pid=
+fi
+if [ "$boxes" = 0 ] && message_boxes >/dev/null; then fail "a message box appeared on the way out:"; message_boxes; fi
+
+if [ "$haslog" = 1 ]; then
+    log=$(logfile)
+    [ -n "$log" ] || fail "no HHDebug.txt written with -debug"
+    case "$log" in *"$skin"*) ;; *) fail "the debug log does not name the skin file $skin" ;; esac
+    for file in $help; do
+        case "$log" in
+        *"$prefix/share/peilomat/$(basename "$file")"*) ;;
+        *) fail "the debug log does not name the help file share/peilomat/$(basename "$file")" ;;
+        esac
+    done
+    [ "$failures" = 0 ] || { echo "--- HHDebug.txt"; echo "$log"; }
+fi
+
+[ "$failures" = 0 ] && echo "installed layout, desktop entry, AppStream record and installed start are fine"
+[ "$failures" = 0 ]
