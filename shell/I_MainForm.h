@@ -78,11 +78,16 @@ public:
     bool TerminationRequested() const { return FTerminationRequested; }
 
     // Event handlers, public so that the program's parts and tests reach them
-    // exactly as a user's action does.
+    // exactly as a user's action does. Each group is implemented in the unit
+    // named above it.
+
+    // I_MainForm.cpp: activation, hints, closing.
     void FormActivate();
     void DisplayHint(const QString& hint);
     void btnProgEndeClick();
     void beenden1Click();
+
+    // Animation.cpp
     void btnAnimStartClick();
     void btnAnimStopClick();
     void btnAnimResetClick();
@@ -92,17 +97,21 @@ public:
     void Timer1Timer();
     void sbVClick();
     void ApplySpeedButton(QAbstractButton* button);
+
+    // InstrumentPanel.cpp
     void seFlugzeugChange();
+
+    // Options.cpp
     void SkinClick(QAction* item);
     void mm2OptShowRadialsClick();
     void mm2OptShowRBClick();
     void mm2OptRtSmClick();
-    // Clears the radial layer and draws the radial and bearing lines anew.
-    void DrawRadials();
-
     void ReadOptions();
     // False when the settings file could not be written (the user was told).
     bool WriteOptions();
+
+    // Clears the radial layer and draws the radial and bearing lines anew.
+    void DrawRadials();
 
 protected:
     // The size of the screen the window is on; the screen check asks here.
@@ -116,24 +125,28 @@ protected:
 private:
     void FormCreate();
     void FormClose();
+    void CreateDataFolders();
+    void ApplyMinimumSize();
+    void ShareTheme();
+    // A random integer in [0, n), 0 when n <= 0.
+    int RandomBelow(int n);
+    TSinglePoint RandomMapPosition();
+
+    // MainFormLayout.cpp
     void BuildMenus();
     void BuildControlPanel();
     void BuildSlotRows(QWidget* panel);
     void BuildControlColumn(QWidget* panel);
     void BuildValuePanels(QWidget* panel);
-    void CreateDataFolders();
-    void ApplyMinimumSize();
-    void ShareTheme();
-    void ImgNavCanResize(int newWidth, int newHeight);
-    // A random integer in [0, n), 0 when n <= 0.
-    int RandomBelow(int n);
-    TSinglePoint RandomMapPosition();
     QToolButton* MakeTypeButton(QWidget* row, const char* name, const QString& caption, int x, int width,
                                 const QString& hint, int slot, int typeCode);
     QComboBox* MakeStationSelector(QWidget* row, const char* name, int x, int width, int slotCode);
     QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry);
     QToolButton* MakeSpeedButton(QWidget* parent, const char* name, const QString& caption, int x,
                                  const QString& hint);
+
+    // MapEditor.cpp
+    void ImgNavCanResize(int newWidth, int newHeight);
 
 public:
     // Controls, named as their objectName.
