@@ -301,28 +301,60 @@ void TestValuePanel::splitAndJoin() {
 }
 
 // "Val": the dialog shows the linked value split into whole degrees and
-// tenths, OK sets what the fields hold, Cancel sets nothing.
+// tenths; OK sets what the fields hold, Cancel sets nothing. Confirmed with
+// Enter in a field, the number typed is passed on and the target normalises
+// it; a field that loses the focus first shows its nearest limit, and that is
+// what OK sets. Empty text reads as 0.
 void TestValuePanel::valueDialogFromPanel_data() {
     QTest::addColumn<float>("start");
     QTest::addColumn<int>("shownWhole");
     QTest::addColumn<int>("shownTenths");
-    QTest::addColumn<QString>("typeWhole"); // empty: leave the field alone
+    QTest::addColumn<QString>("typeWhole"); // "keep": leave the field alone
     QTest::addColumn<QString>("typeTenths");
-    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("finish"); // "enter", "leave" (then OK) or "cancel"
+    QTest::addColumn<QString>("wholeAfterLeave");
     QTest::addColumn<QList<float>>("sets");
+    QTest::addColumn<float>("after");
 
-    QTest::newRow("123 unchanged") << 123.0f << 123 << 0 << ""
-                                   << "" << true << QList<float>{123.0f};
-    QTest::newRow("123.5 unchanged stays 123.5") << 123.5f << 123 << 5 << ""
-                                                 << "" << true << QList<float>{123.5f};
-    QTest::newRow("cancel sets nothing") << 123.5f << 123 << 5 << "200"
-                                         << "" << false << QList<float>{};
+    const QString keep = QStringLiteral("keep");
+    QTest::newRow("123 unchanged") << 123.0f << 123 << 0 << keep << keep << "enter"
+                                   << "" << QList<float>{123.0f} << 123.0f;
+    QTest::newRow("123.5 unchanged stays 123.5") << 123.5f << 123 << 5 << keep << keep << "enter"
+                                                 << "" << QList<float>{123.5f} << 123.5f;
+    QTest::newRow("cancel sets nothing") << 123.5f << 123 << 5 << "200" << keep << "cancel"
+                                         << "" << QList<float>{} << 123.5f;
     QTest::newRow("typing 0 and 0 sets 0") << 77.7f << 77 << 7 << "0"
-                                           << "0" << true << QList<float>{0.0f};
-    QTest::newRow("typed and confirmed without leaving the field") << 10.0f << 10 << 0 << "250"
-                                                                   << "4" << true << QList<float>{250.4f};
-    QTest::newRow("400 cannot be typed: 40") << 10.0f << 10 << 0 << "400"
-                                             << "" << true << QList<float>{40.0f};
+                                           << "0" << "enter"
+                                           << "" << QList<float>{0.0f} << 0.0f;
+    QTest::newRow("typed and confirmed without leaving the field")
+        << 10.0f << 10 << 0 << "250"
+        << "4"
+        << "enter"
+        << "" << QList<float>{250.4f} << 250.4f;
+    QTest::newRow("400 with Enter") << 10.0f << 10 << 0 << "400" << keep << "enter"
+                                    << "" << QList<float>{400.0f} << 40.0f;
+    QTest::newRow("400 after leaving the field") << 10.0f << 10 << 0 << "400" << keep << "leave"
+                                                 << "359" << QList<float>{359.0f} << 359.0f;
+    QTest::newRow("999 with Enter") << 10.0f << 10 << 0 << "999" << keep << "enter"
+                                    << "" << QList<float>{999.0f} << 279.0f;
+    QTest::newRow("999 after leaving the field") << 10.0f << 10 << 0 << "999" << keep << "leave"
+                                                 << "359" << QList<float>{359.0f} << 359.0f;
+    QTest::newRow("-5 with Enter") << 10.0f << 10 << 0 << "-5" << keep << "enter"
+                                   << "" << QList<float>{-5.0f} << 355.0f;
+    QTest::newRow("-5 after leaving the field") << 10.0f << 10 << 0 << "-5" << keep << "leave"
+                                                << "0" << QList<float>{0.0f} << 0.0f;
+    QTest::newRow("-5 and 3 is minus 5.3") << 10.0f << 10 << 0 << "-5" << "3" << "enter"
+                                       << "" << QList<float>{-5.3f} << 354.7f;
+    QTest::newRow("emptied with Enter") << 10.5f << 10 << 5 << "" << keep << "enter"
+                                        << "" << QList<float>{0.5f} << 0.5f;
+    QTest::newRow("emptied, field left") << 10.0f << 10 << 0 << "" << keep << "leave"
+                                         << "0" << QList<float>{0.0f} << 0.0f;
+    QTest::newRow("decimal comma goes on in the tenths") << 10.0f << 10 << 0 << "12,5" << keep << "enter"
+                                                         << "" << QList<float>{12.5f} << 12.5f;
+    QTest::newRow("decimal point goes on in the tenths") << 10.0f << 10 << 0 << "12.5" << keep << "enter"
+                                                         << "" << QList<float>{12.5f} << 12.5f;
+    QTest::newRow("comma in the tenths is refused") << 10.0f << 10 << 0 << keep << "3,4" << "enter"
+                                                    << "" << QList<float>{10.3f} << 10.3f;
 }
 
 void TestValuePanel::valueDialogFromPanel() {
@@ -331,35 +363,56 @@ void TestValuePanel::valueDialogFromPanel() {
     QFETCH(int, shownTenths);
     QFETCH(QString, typeWhole);
     QFETCH(QString, typeTenths);
-    QFETCH(bool, ok);
+    QFETCH(QString, finish);
+    QFETCH(QString, wholeAfterLeave);
     QFETCH(QList<float>, sets);
+    QFETCH(float, after);
     auto p = MainWindowPanel(m_owner.get());
     auto target = std::make_shared<FakeValue>(start);
     p->SetValueSettingInterface(target);
 
     int seenWhole = -1;
     int seenTenths = -1;
+    QString shownAfterLeave;
     DialogAnswer answer([&](TfrmWertEing& d) {
         seenWhole = d.seVorKomma->value();
         seenTenths = d.seNachKomma->value();
-        auto type = [](QSpinBox* box, const QString& text) {
-            if (text.isEmpty()) return;
+        d.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+        // Keys go where the focus is, as a user's would.
+        auto keys = [&d](const QString& text) {
+            for (const QChar c : text) {
+                QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &d;
+                QTest::keyClick(target, c.toLatin1());
+            }
+        };
+        auto type = [&](QSpinBox* box, const QString& text) {
+            if (text == QLatin1String("keep")) return;
             box->setFocus();
             box->selectAll();
-            QTest::keyClicks(box, text);
+            QTest::keyClick(box, Qt::Key_Backspace);
+            keys(text);
         };
         type(d.seNachKomma, typeTenths);
         type(d.seVorKomma, typeWhole);
-        if (ok)
-            QTest::keyClick(d.seVorKomma, Qt::Key_Return); // Enter triggers the default button
-        else
+        if (finish == QLatin1String("enter")) {
+            // Enter triggers the default button.
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        } else if (finish == QLatin1String("leave")) {
+            d.BitBtn1->setFocus();
+            shownAfterLeave = d.seVorKomma->text();
+            d.BitBtn1->click();
+        } else {
             d.BitBtn2->click();
+        }
     });
     QTest::mouseClick(p->ValueInput(), Qt::LeftButton);
     QCOMPARE(answer.opened, 1);
     QCOMPARE(seenWhole, shownWhole);
     QCOMPARE(seenTenths, shownTenths);
+    QCOMPARE(shownAfterLeave, wholeAfterLeave);
     QCOMPARE(QList<float>(target->sets.begin(), target->sets.end()), sets);
+    QCOMPARE(target->value, after);
     QVERIFY(target->incs.empty());
 }
 
@@ -379,6 +432,8 @@ void TestValuePanel::dialogFieldsAndLimits() {
     QCOMPARE(d.BitBtn2->geometry(), QRect(16, 104, 97, 25));
     QCOMPARE(d.seVorKomma->value(), 0);
     QCOMPARE(d.seNachKomma->value(), 0);
+    QCOMPARE(d.seVorKomma->MaxLength(), 3);
+    QCOMPARE(d.seNachKomma->MaxLength(), 1);
 
     // Values beyond the fields' ranges are shown at the nearest limit.
     d.SetWert(400.75);
