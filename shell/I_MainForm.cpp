@@ -11,6 +11,7 @@
 #include "shell/ModalRunner.h"
 #include "shell/PlainMessage.h"
 #include "shell/ValuePanel.h"
+#include "support/DLogFile.h"
 #include "world/I_Flugzeug.h"
 #include "world/RadialLayer.h"
 
@@ -148,7 +149,12 @@ void TfrmMainTalvex::FormCreate() {
     Theme.UIStyle = ssFromThemeFile;
     const Qt::WindowStates state = windowState();
     setWindowState(Qt::WindowNoState);
-    ApplySkin(Theme);
+    const bool skinApplied = ApplySkin(Theme);
+    // An installation keeps the skin elsewhere than a build; the log says which file was taken.
+    if (TDLogFile* log = DLogFile())
+        log->DebugOut2(QStringLiteral("ApplySkin(\"%s\", %d) - %s"),
+                       {Theme.ThemeFile, int(Theme.UIStyle),
+                        skinApplied ? QStringLiteral("OK") : QStringLiteral("not applied")});
     ApplyDesignFont();
     ShareTheme();
     ApplyMinimumSize();

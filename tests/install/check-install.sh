@@ -117,7 +117,7 @@ if [ "$haslog" = 1 ]; then
         *) fail "the debug log does not name the help file share/peilomat/$(basename "$file")" ;;
         esac
     done
-    [ "$failures" = 0 ] || { echo "--- HHDebug.txt"; echo "$log"; }
+    [ "$failures" = 0 ] && [ -z "${PEILOMAT_SHOW_LOG:-}" ] || { echo "--- HHDebug.txt"; echo "$log"; }
 fi
 
 [ "$failures" = 0 ] && echo "installed layout, desktop entry, AppStream record and installed start are fine"
