@@ -3,6 +3,7 @@
 #include "platform/ImageSurface.h"
 #include "platform/SinglePoint.h"
 #include "world/BaseObserver.h"
+#include "world/Flugweg.h"
 #include "world/vxInterfaces.h"
 
 #include <array>
@@ -61,6 +62,8 @@ public:
     ImageSurface* ImgNav() const { return FImgNav; }
     ImageSurface* ImgInstr() const { return FImgInstr; }
     std::shared_ptr<IObserver> Radial() const { return FRadial; }
+    // The path this aircraft has flown while it was the active one.
+    TFlugweg& Flugweg() { return FFlugweg; }
 
 private:
     TFlugzeug(ImageSurface* imgNav, ImageSurface* imgInstr, const TSinglePoint& pos, int tag,
@@ -81,4 +84,5 @@ private:
     TSinglePoint FAusgangsPosition;
     bool FAusgangsPositionGespeichert = false;
     std::array<std::shared_ptr<IInstrument>, SlotCount> FInstr;
+    TFlugweg FFlugweg;
 };
