@@ -1,9 +1,11 @@
 #include "shell/I_MainForm.h"
 
 #include "instruments/InstrumentRegistry.h"
+#include "platform/ApplicationHelp.h"
 #include "platform/ImageSurface.h"
 #include "platform/Paths.h"
 #include "platform/VersionInfo.h"
+#include "shell/ContextHelp.h"
 #include "shell/Hint.h"
 #include "shell/HintRouter.h"
 #include "shell/InfoForm.h"
@@ -12,6 +14,7 @@
 #include "shell/PlainMessage.h"
 #include "shell/ValuePanel.h"
 #include "support/DLogFile.h"
+#include "support/hh_funcs.h"
 #include "world/I_Flugzeug.h"
 #include "world/RadialLayer.h"
 
@@ -162,6 +165,10 @@ void TfrmMainTalvex::FormCreate() {
 
     connect(THintRouter::Instance(), &THintRouter::HintChanged, this, &TfrmMainTalvex::DisplayHint);
 
+    mHHelp = StartHelpSystem(HelpFilePath(FApplicationPath));
+    new TContextHelpKey(this, {ImgNav, ImgInstr});
+    connect(mm2HilfeAnzeigen, &QAction::triggered, this, &TfrmMainTalvex::mm2HilfeAnzeigenClick);
+
     ReadOptions();
 
     FRandom.seed(
@@ -289,9 +296,14 @@ void TfrmMainTalvex::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmMainTalvex::FormClose() {
+    StopHelpSystem(mHHelp);
     tmrAnimation->stop();
     Timer1->stop();
     WriteOptions();
+}
+
+void TfrmMainTalvex::mm2HilfeAnzeigenClick() {
+    ApplicationHelpContext(mm2HilfeAnzeigen->data().toInt());
 }
 
 void TfrmMainTalvex::btnProgEndeClick() {

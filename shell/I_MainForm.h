@@ -27,6 +27,7 @@ class QSpinBox;
 class QStatusBar;
 class QTimer;
 class QToolButton;
+class THookHelpSystem;
 class TRadialLayer;
 class TsuiSetValuePanel;
 
@@ -84,6 +85,7 @@ public:
     // I_MainForm.cpp: activation, hints, closing.
     void FormActivate();
     void DisplayHint(const QString& hint);
+    void mm2HilfeAnzeigenClick();
     void btnProgEndeClick();
     void beenden1Click();
 
@@ -207,6 +209,9 @@ public:
     std::unique_ptr<BitmapLayer> RadialLayer;
     std::shared_ptr<IObserver> IRadial;
     std::function<void()> SetRadProc;
+
+    // The help service; none once the window has closed.
+    std::unique_ptr<THookHelpSystem> mHHelp;
 
 private:
     std::mt19937 FRandom;

@@ -232,8 +232,7 @@ void TDLogFile::WriteHeader() {
 }
 
 bool DebugSwitchedOn(const QString& programFolder, const QStringList& arguments) {
-    if (QFileInfo::exists(QDir(programFolder).filePath(QLatin1String(TDLogFile::MarkerFileName))))
-        return true;
+    if (QFileInfo::exists(ProgramFile(programFolder, QLatin1String(TDLogFile::MarkerFileName)))) return true;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         if (arguments[i].compare(QLatin1String("/debug"), Qt::CaseInsensitive) == 0 ||
             arguments[i].compare(QLatin1String("-debug"), Qt::CaseInsensitive) == 0)

@@ -55,7 +55,8 @@ private:
 };
 
 // Whether the command line or a marker file switches the log on: "debug.debug"
-// in programFolder (or the installed data folder beside it), or a parameter (not the program itself) "/debug" or
+// in programFolder (or the installed data folder beside it), or a parameter (not the program itself) "/debug"
+// or
 // "-debug" in any letter case.
 bool DebugSwitchedOn(const QString& programFolder, const QStringList& arguments);
 

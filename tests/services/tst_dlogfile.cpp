@@ -232,27 +232,33 @@ void TestDLogFile::location() {
 
 void TestDLogFile::switchedOn_data() {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<bool>("marker");
+    QTest::addColumn<QString>("markerFolder");
     QTest::addColumn<bool>("on");
-    QTest::newRow("nothing") << QStringList{"Talvex"} << false << false;
-    QTest::newRow("-debug") << QStringList{"Talvex", "-debug"} << false << true;
-    QTest::newRow("/debug") << QStringList{"Talvex", "/debug"} << false << true;
-    QTest::newRow("-DEBUG in capitals") << QStringList{"Talvex", "-DEBUG"} << false << true;
-    QTest::newRow("/DeBuG mixed") << QStringList{"Talvex", "-quit", "/DeBuG"} << false << true;
-    QTest::newRow("bare word") << QStringList{"Talvex", "debug"} << false << false;
-    QTest::newRow("two dashes") << QStringList{"Talvex", "--debug"} << false << false;
-    QTest::newRow("longer word") << QStringList{"Talvex", "-debugger"} << false << false;
-    QTest::newRow("program named -debug") << QStringList{"-debug"} << false << false;
-    QTest::newRow("marker file") << QStringList{"Talvex"} << true << true;
+    QTest::newRow("nothing") << QStringList{"Talvex"} << "" << false;
+    QTest::newRow("-debug") << QStringList{"Talvex", "-debug"} << "" << true;
+    QTest::newRow("/debug") << QStringList{"Talvex", "/debug"} << "" << true;
+    QTest::newRow("-DEBUG in capitals") << QStringList{"Talvex", "-DEBUG"} << "" << true;
+    QTest::newRow("/DeBuG mixed") << QStringList{"Talvex", "-quit", "/DeBuG"} << "" << true;
+    QTest::newRow("bare word") << QStringList{"Talvex", "debug"} << "" << false;
+    QTest::newRow("two dashes") << QStringList{"Talvex", "--debug"} << "" << false;
+    QTest::newRow("longer word") << QStringList{"Talvex", "-debugger"} << "" << false;
+    QTest::newRow("program named -debug") << QStringList{"-debug"} << "" << false;
+    QTest::newRow("marker file") << QStringList{"Talvex"} << "bin" << true;
+    QTest::newRow("marker file of an installed copy") << QStringList{"Talvex"} << "share/peilomat" << true;
+    QTest::newRow("marker file elsewhere") << QStringList{"Talvex"} << "share" << false;
 }
 
 void TestDLogFile::switchedOn() {
     QFETCH(QStringList, arguments);
-    QFETCH(bool, marker);
+    QFETCH(QString, markerFolder);
     QFETCH(bool, on);
     QTemporaryDir dir;
-    if (marker) WriteFile(dir.filePath(QStringLiteral("debug.debug")), "");
-    QCOMPARE(DebugSwitchedOn(dir.path(), arguments), on);
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("bin"))));
+    if (!markerFolder.isEmpty()) {
+        QVERIFY(QDir().mkpath(dir.filePath(markerFolder)));
+        WriteFile(dir.filePath(markerFolder + QStringLiteral("/debug.debug")), "");
+    }
+    QCOMPARE(DebugSwitchedOn(dir.filePath(QStringLiteral("bin")), arguments), on);
 }
 
 void TestDLogFile::withoutSwitchNoFileButOldOneDeleted() {
@@ -312,13 +318,19 @@ void TestDLogFile::talvexWithDebugInCapitalsWritesTheLog() {
     QStringList lines;
     QTRY_VERIFY_WITH_TIMEOUT((lines = Utf16Lines(FileBytes(log)))
                                  .join(QLatin1Char('\n'))
-                                 .contains(QStringLiteral("_ieFriendlyVerStr")),
+                                 .contains(QStringLiteral("THookHelpSystem.Create(")),
                              20000);
     program.kill();
     program.waitForFinished();
     QCOMPARE(lines.first(), QString(79, QLatin1Char('=')));
     QVERIFY(lines.contains(QStringLiteral("Cmdline Param(s) =  \t-DEBUG")));
     QVERIFY(lines.contains(QStringLiteral("Log File:             \t") + log));
+    // The copy has no help file beside it; the check says so in the log too.
+    const QString check =
+        QStringLiteral("HelpFileCheck(\"%1\", \"%2\") - missing")
+            .arg(dir.filePath(QStringLiteral("Talvex.qch")), dir.filePath(QStringLiteral("Talvex.qhc")));
+    QVERIFY(
+        std::any_of(lines.begin(), lines.end(), [&check](const QString& l) { return l.endsWith(check); }));
 }
 
 QTEST_MAIN(TestDLogFile)
