@@ -6,6 +6,7 @@
 #include "platform/Paths.h"
 #include "platform/VersionInfo.h"
 #include "shell/ContextHelp.h"
+#include "shell/HeldButton.h"
 #include "shell/Hint.h"
 #include "shell/HintRouter.h"
 #include "shell/InfoForm.h"
@@ -352,10 +353,10 @@ bool TfrmMainTalvex::eventFilter(QObject* watched, QEvent* event) {
         if (watched == pnlControl) Panel1->move(pnlControl->width() - Panel1->width(), 0);
         return false;
     }
-    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) {
+    if (const THeldButtonEdge edge = HeldButtonEdgeOf(event); edge != THeldButtonEdge::None) {
         for (QToolButton* step : sbSpeed) {
             if (watched != step || !step->isEnabled()) continue;
-            if (event->type() == QEvent::MouseButtonPress)
+            if (edge == THeldButtonEdge::Down)
                 sbMouseDown(step);
             else
                 sbMouseUp(step);

@@ -1,11 +1,11 @@
 #include "shell/ValuePanel.h"
 
+#include "shell/HeldButton.h"
 #include "shell/Hint.h"
 #include "shell/ModalRunner.h"
 #include "shell/WertEingabeForm.h"
 
 #include <QEvent>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QTimer>
@@ -176,23 +176,19 @@ void TsuiSetValuePanel::TimerTimer() {
 bool TsuiSetValuePanel::eventFilter(QObject* watched, QEvent* event) {
     auto* button = qobject_cast<QToolButton*>(watched);
     if (button && button != FValueInput && button->parent() == this) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick: // the second press of a quick double click
+        switch (HeldButtonEdgeOf(event)) {
+        case THeldButtonEdge::Down:
             if (FHeld == nullptr) ButtonDown(button);
             break;
-        case QEvent::MouseButtonRelease:
-            // Only when the last mouse button is let go; the press may have been any of them.
-            if (static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton) ButtonUp(button);
+        case THeldButtonEdge::Up:
+            ButtonUp(button);
             break;
-        case QEvent::Hide:
-        case QEvent::EnabledChange:
-            // A button that vanishes while held never sees its release; the repeat must not run on.
-            if (FHeld == button) StopRepeat();
-            break;
-        default:
+        case THeldButtonEdge::None:
             break;
         }
+        // A button that vanishes while held never sees its release; the repeat must not run on.
+        if ((event->type() == QEvent::Hide || event->type() == QEvent::EnabledChange) && FHeld == button)
+            StopRepeat();
     }
     return QFrame::eventFilter(watched, event);
 }

@@ -50,6 +50,8 @@ private slots:
     void resetReturnsToLastStart();
     void speedSteps_data();
     void speedSteps();
+    void doubleClickIsTwoSteps_data();
+    void doubleClickIsTwoSteps();
     void holdingRepeatsEveryTick();
     void speedEntry_data();
     void speedEntry();
@@ -184,6 +186,41 @@ void TestAnimation::speedSteps() {
     QVERIFY2(std::abs(v - speed) <= tolerance, qPrintable(QString::number(v, 'g', 9)));
     // The steps work whether or not the aircraft flies, and do not move it.
     QVERIFY(!form->tmrAnimation->isActive());
+}
+
+void TestAnimation::doubleClickIsTwoSteps_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<Qt::MouseButton>("mouse");
+    QTest::addColumn<int>("doubleClicks");
+    QTest::addColumn<float>("speed");
+    QTest::newRow(">> twice") << ">>" << Qt::LeftButton << 1 << 4.0f;
+    QTest::newRow("<< twice") << "<<" << Qt::LeftButton << 1 << 0.25f;
+    QTest::newRow("> twice") << ">" << Qt::LeftButton << 1 << float(1.1 * 1.1);
+    QTest::newRow("< twice") << "<" << Qt::LeftButton << 1 << float(1 / 1.1 / 1.1);
+    QTest::newRow(">> four quick clicks") << ">>" << Qt::LeftButton << 2 << 16.0f;
+    QTest::newRow(">> twice with the right mouse button") << ">>" << Qt::RightButton << 1 << 4.0f;
+}
+
+void TestAnimation::doubleClickIsTwoSteps() {
+    QFETCH(QString, caption);
+    QFETCH(Qt::MouseButton, mouse);
+    QFETCH(int, doubleClicks);
+    QFETCH(float, speed);
+    TModalRecorder recorder;
+    const auto form = NewMainForm(true);
+    QToolButton* b = SpeedButton(*form, caption);
+    QVERIFY(b);
+    // The window system sends press, release, double-click (in place of the
+    // second press), release; four quick clicks are two such pairs.
+    for (int i = 0; i < doubleClicks; ++i) {
+        QTest::mouseClick(b, mouse);
+        QTest::mouseDClick(b, mouse);
+        QTest::mouseRelease(b, mouse);
+    }
+    const float v = form->Flugzeuge[0]->GetSpeed();
+    QVERIFY2(std::abs(v - speed) <= 1e-6f, qPrintable(QString::number(v, 'g', 9)));
+    QVERIFY(!form->Timer1->isActive());
+    QVERIFY(!form->btnMouseDown);
 }
 
 void TestAnimation::holdingRepeatsEveryTick() {
