@@ -30,6 +30,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setOrganizationName(QStringLiteral("Quellbach"));
     QCoreApplication::setApplicationName(QStringLiteral("Peilomat"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PEILOMAT_VERSION));
+    // Lets the desktop match the window to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.quellbach.Peilomat"));
 
     if (StopIfPreviousRunning(app.arguments())) return InstanceGuardExitCode();
 

@@ -13,7 +13,9 @@ cmake=$1 build=$2 app=$3 sizes=${4#sizes=} help=${5#help=} haslog=${6#log=}
 work=$(mktemp -d "${TMPDIR:-/tmp}/peilomat-install.XXXXXX") || exit 1
 pid=
 cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid"; wait "$pid" 2>/dev/null; fi
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+        kill "$pid"; sleep 1; kill -9 "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -57,8 +59,16 @@ home="$work/home"
 mkdir -p "$home/config" "$home/data" "$home/cache" "$home/runtime" "$home/tmp"
 chmod 700 "$home/runtime"
 printf '%s' '{"screens": [{"name": "big", "x": 0, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]}' >"$work/screen.json"
+# Run as root (a build container), the program could write anywhere; as an
+# ordinary user it meets the read-only folders of a real installation.
+as_user=
+if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null && id nobody >/dev/null 2>&1; then
+    as_user="setpriv --reuid=nobody --regid=$(id -g nobody) --clear-groups --"
+    chmod 755 "$work"
+    chown -R nobody "$home"
+fi
 run() {
-    env HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" XDG_CACHE_HOME="$home/cache" \
+    $as_user env HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" XDG_CACHE_HOME="$home/cache" \
         XDG_RUNTIME_DIR="$home/runtime" TMPDIR="$home/tmp" QT_QPA_PLATFORM="offscreen:configfile=$work/screen.json" \
         QT_MESSAGE_PATTERN="qt: %{message}" "$prefix/bin/Talvex" "$@"
 }
@@ -72,7 +82,8 @@ logfile() {
 }
 
 skin="$prefix/share/peilomat/MP10.ssk"
-run -debug >"$work/stdout.txt" 2>"$work/stderr.txt" &
+: >"$work/stdout.txt"; : >"$work/stderr.txt"
+run -debug >>"$work/stdout.txt" 2>>"$work/stderr.txt" &
 pid=$!
 ready=0
 for _ in $(seq 1 100); do
@@ -96,27 +107,39 @@ elif [ "$ready" != 1 ]; then
 fi
 
 if kill -0 "$pid" 2>/dev/null; then
-    run -quit >/dev/null 2>&1 || fail "Talvex -quit failed"
+    quit_rc=0
+    ( run -quit >/dev/null 2>&1 ) & quitter=$!
+    for _ in $(seq 1 100); do kill -0 "$quitter" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$quitter" 2>/dev/null; then
+        kill -9 "$quitter" 2>/dev/null; fail "Talvex -quit did not return within 10 s"
+    else
+        wait "$quitter" || quit_rc=$?
+        [ "$quit_rc" = 0 ] || fail "Talvex -quit ended with exit code $quit_rc"
+    fi
     for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     if kill -0 "$pid" 2>/dev/null; then
         fail "the installed program did not end on -quit"
     else
         wait "$pid" || fail "the installed program ended with an error"
+        pid=
     fi
-    pid=
 fi
 if [ "$boxes" = 0 ] && message_boxes >/dev/null; then fail "a message box appeared on the way out:"; message_boxes; fi
 
 if [ "$haslog" = 1 ]; then
     log=$(logfile)
     [ -n "$log" ] || fail "no HHDebug.txt written with -debug"
+    if [ -n "$as_user" ] || [ "$(id -u)" != 0 ]; then
+        [ -f "$home/tmp/HHDebug.txt" ] || fail "HHDebug.txt is not in the temporary folder"
+    fi
     case "$log" in *"$skin"*) ;; *) fail "the debug log does not name the skin file $skin" ;; esac
-    for file in $help; do
-        case "$log" in
-        *"$prefix/share/peilomat/$(basename "$file")"*) ;;
-        *) fail "the debug log does not name the help file share/peilomat/$(basename "$file")" ;;
-        esac
-    done
+    if [ -n "$help" ]; then
+        opened=0
+        for file in $help; do
+            case "$log" in *"$prefix/share/peilomat/$(basename "$file")"*) opened=1 ;; esac
+        done
+        [ "$opened" = 1 ] || fail "the debug log names no help file in share/peilomat/"
+    fi
     [ "$failures" = 0 ] && [ -z "${PEILOMAT_SHOW_LOG:-}" ] || { echo "--- HHDebug.txt"; echo "$log"; }
 fi
 
