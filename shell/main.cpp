@@ -3,6 +3,7 @@
 #include "support/DLogFile.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +33,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion(QStringLiteral(PEILOMAT_VERSION));
     // Lets the desktop match the window to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("de.quellbach.Peilomat"));
+    // Installed, the icon theme holds the program's icon; a build folder has none and keeps the default.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("de.quellbach.Peilomat")));
 
     if (StopIfPreviousRunning(app.arguments())) return InstanceGuardExitCode();
 
