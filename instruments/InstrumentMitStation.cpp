@@ -22,6 +22,8 @@ bool TInstrumentMitStation::AttachBinding(const std::shared_ptr<IStationSubject>
                                           bool paint) {
     if (!station || attached) return false;
     attached = true;
+    // Three attaches, one redraw of the radial layer.
+    const TNotificationBracket bracket;
     TImageLock lock(Image32);
     station->Attach(SelfObserver());
     if (FRadial) {
@@ -58,6 +60,8 @@ void TInstrumentMitStation::DetachStationSubject() {
 
 void TInstrumentMitStation::SetStationSubject(const std::shared_ptr<IStationSubject>& value) {
     if (!value && !FStationSubject) return;
+    // The radial layer draws once, after the indication has been recomputed.
+    const TNotificationBracket bracket;
     TImageLock lock(Image32);
     DetachBinding(FStationSubject, FStationAttached, false);
     FStationSubject = value;

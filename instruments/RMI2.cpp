@@ -123,6 +123,8 @@ void TRMI2::DetachStation2Subject() {
 
 void TRMI2::SetStation2Subject(const std::shared_ptr<IStationSubject>& value) {
     if (!value && !FStation2Subject) return;
+    // The radial layer draws once, after the needle has its new bearing.
+    const TNotificationBracket bracket;
     TImageLock lock(Image32);
     DetachBinding(FStation2Subject, FStation2Attached, false);
     FStation2Subject = value;

@@ -373,79 +373,12 @@ bool TfrmMainTalvex::event(QEvent* event) {
 }
 
 void TfrmMainTalvex::DrawRadials() {
-    if (!RadialLayer || Stationen.empty()) return;
-    Bitmap32& bitmap = RadialLayer->Bitmap();
-    ImgNav->BeginUpdate();
-    bitmap.Clear(0x00FFFFFF);
-    RadialLayer->BringToFront();
-    const auto plane = ActivePlane();
-    if (!plane) {
-        ImgNav->EndUpdate();
-        return;
-    }
-    const double diagonal = std::hypot(bitmap.Width(), bitmap.Height());
-    const TSinglePoint a = plane->GetPosition();
+    if (!RadialLayer) return;
+    // The bearing lines follow the aircraft chosen in the selector, shown or not.
     const int shown = seFlugzeug->value() - 1;
     const bool chosenVisible = shown >= 0 && shown < static_cast<int>(Flugzeuge.size()) &&
                                Flugzeuge[static_cast<std::size_t>(shown)] &&
                                Flugzeuge[static_cast<std::size_t>(shown)]->GetVisible();
-    const bool showRadials = mm2OptShowRadials->isChecked();
-    const bool showBearings = mm2OptShowRB->isChecked() && chosenVisible;
-    const std::vector<TColor32> patternA{0xFF007F00, 0xFF007F00, 0xFF007F00, 0x00000000,
-                                         0x00000000, 0xFFFFFFFF, 0x00000000, 0x00000000};
-    const std::vector<TColor32> patternB{0xFF7F7F7F, 0xFFFFFFFF, 0x00000000, 0x00000000};
-
-    for (int slot = 0; slot < TFlugzeug::SlotCount; ++slot) {
-        const auto instrument = plane->GetInstrument(slot);
-        if (!instrument || !instrument->GetVisible()) continue;
-        const auto tuned = std::dynamic_pointer_cast<IInstrumentMitStation>(instrument);
-        if (!tuned) continue;
-        const QString name1 = tuned->GetStation();
-        const int type = instrument->GetTyp();
-        if (type == 4 || type == 5) {
-            if (name1.isEmpty() || !showRadials) continue;
-            float course = 0;
-            int toFrom = 2;
-            if (const auto vor = std::dynamic_pointer_cast<IVOR>(instrument)) {
-                course = vor->GetOBS();
-                toFrom = vor->GetToFrom();
-            } else if (const auto hsi = std::dynamic_pointer_cast<IHSI>(instrument)) {
-                course = hsi->GetCourse();
-                toFrom = hsi->GetToFrom();
-            }
-            if (toFrom != 0 && toFrom != 1) continue;
-            double alpha = toFrom == 0 ? course + 180.0 : course;
-            while (alpha > 360.0)
-                alpha -= 360.0;
-            const double rad = alpha * std::numbers::pi / 180.0;
-            const double vx = diagonal * std::sin(rad), vy = -diagonal * std::cos(rad);
-            const double wx = diagonal * std::cos(rad), wy = diagonal * std::sin(rad);
-            for (const auto& station : Stationen) {
-                if (!station || station->GetName() != name1) continue;
-                const TSinglePoint s = station->GetPosition();
-                const auto at = [](float base, double delta) { return static_cast<float>(base + delta); };
-                bitmap.LineAA(s.X, s.Y, at(s.X, vx), at(s.Y, vy), 0xFF007F00);
-                bitmap.SetDashPattern(patternA);
-                bitmap.DashedLineAA(s.X, s.Y, at(s.X, -vx), at(s.Y, -vy));
-                bitmap.SetDashPattern(patternB);
-                bitmap.DashedLineAA(s.X, s.Y, at(s.X, wx), at(s.Y, wy));
-                bitmap.DashedLineAA(s.X, s.Y, at(s.X, -wx), at(s.Y, -wy));
-            }
-        } else if (type == 0 || type == 1 || type == 2 || type == 6) {
-            QString name2;
-            if (type == 6) {
-                if (const auto rmi2 = std::dynamic_pointer_cast<IRMI2>(instrument))
-                    name2 = rmi2->GetStation2();
-            }
-            if ((name1.isEmpty() && name2.isEmpty()) || !showBearings) continue;
-            for (const auto& station : Stationen) {
-                if (!station) continue;
-                const QString name = station->GetName();
-                if (name.isEmpty() || (name != name1 && name != name2)) continue;
-                const TSinglePoint s = station->GetPosition();
-                bitmap.LineAA(s.X, s.Y, a.X, a.Y, 0xFF0000FF);
-            }
-        }
-    }
-    ImgNav->EndUpdate();
+    DrawRadialLines(*RadialLayer, ActivePlane().get(), Stationen, mm2OptShowRadials->isChecked(),
+                    mm2OptShowRB->isChecked() && chosenVisible);
 }

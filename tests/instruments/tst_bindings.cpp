@@ -4,9 +4,11 @@
 #include "instruments/InstrumentRegistry.h"
 #include "instruments/KursKreisel.h"
 #include "instruments/RMI2.h"
+#include "instruments/VOR.h"
 #include "tests/support/instrumentprobe.h"
 #include "world/I_Flugzeug.h"
 #include "world/I_Stations.h"
+#include "world/RadialLayer.h"
 
 #include <QtTest>
 
@@ -373,6 +375,50 @@ private slots:
         plane->SetValue(77.0f);
         QCOMPARE(kk->GetScaleHeading(), 0.0f);
         QCOMPARE(std::dynamic_pointer_cast<TADF>(plane->GetInstrument(0))->GetScaleHeading(), 77.0f);
+    }
+
+    // --- what the radial layer sees ---------------------------------------
+
+    void radialLayerDrawsTheTunedState_data() {
+        QTest::addColumn<QPointF>("first");  // where the first station stands, or (-1, -1) for none
+        QTest::addColumn<QPointF>("second"); // the station tuned last
+        QTest::newRow("station at (0, 0)") << QPointF(-1, -1) << QPointF(0, 0);
+        QTest::newRow("retune to a station at the same place") << QPointF(300, 100) << QPointF(300, 100);
+        QTest::newRow("retune across the TO/FROM boundary") << QPointF(100, 400) << QPointF(100, 50);
+    }
+    void radialLayerDrawsTheTunedState() {
+        QFETCH(QPointF, first);
+        QFETCH(QPointF, second);
+        // The lines are drawn from what the instrument reports at the time.
+        struct TSeen {
+            QString Station;
+            int ToFrom;
+        };
+        std::vector<TSeen> seen;
+        std::shared_ptr<TVOR> vor;
+        const auto layer = std::make_shared<TRadialLayer>([&] {
+            if (vor) seen.push_back({vor->GetStation(), vor->GetToFrom()});
+        });
+        auto aircraft = TFlugzeug::Create(nav.get(), instr.get(), {100, 200}, 2, layer);
+        aircraft->SetSelected(true);
+        aircraft->AddInstrument(4, 1, true);
+        vor = std::dynamic_pointer_cast<TVOR>(aircraft->GetInstrument(1));
+        QVERIFY(vor);
+        std::shared_ptr<TVOR_S> a;
+        if (first.x() >= 0) {
+            a = TVOR_S::Create(nav.get(), {float(first.x()), float(first.y())}, QStringLiteral("1"), 5);
+            vor->SetStationSubject(a);
+        }
+        const auto b = TVOR_S::Create(nav.get(), {float(second.x()), float(second.y())}, QStringLiteral("2"), 6);
+        seen.clear();
+        vor->SetStationSubject(b);
+        QCOMPARE(int(seen.size()), 1);
+        QCOMPARE(seen.back().Station, QStringLiteral("VOR 2"));
+        QCOMPARE(seen.back().ToFrom, vor->GetToFrom());
+        QVERIFY(vor->GetToFrom() != 2);
+        vor.reset();
+        aircraft->AddInstrument(4, 1, false);
+        aircraft->AddInstrument(3, 0, false);
     }
 };
 

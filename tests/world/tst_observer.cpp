@@ -31,7 +31,9 @@ private slots:
     void nestedNotificationFromInsideUpdate();
     void radialLayerCallsProcedureForItsKindsOnly_data();
     void radialLayerCallsProcedureForItsKindsOnly();
-    void radialLayerAttachRedrawsOncePerKind();
+    void radialLayerAttachRedrawsOnce();
+    void bracketDefersWorkToItsOutermostEnd();
+    void deferredWorkThatNotifiesRunsAgainAfterwards();
 };
 
 void TestObserver::attachAnnouncesEachKindOfTheFilter_data() {
@@ -235,14 +237,59 @@ void TestObserver::radialLayerCallsProcedureForItsKindsOnly() {
     QCOMPARE(drawn, 1);
 }
 
-void TestObserver::radialLayerAttachRedrawsOncePerKind() {
+void TestObserver::radialLayerAttachRedrawsOnce() {
     int drawn = 0;
     auto layer = std::make_shared<TRadialLayer>([&drawn] { ++drawn; });
     TSubject subject;
+    // Three kinds in the filter, one redraw when the attach has finished.
     subject.Attach(layer);
-    QCOMPARE(drawn, 3);
+    QCOMPARE(drawn, 1);
     subject.Notify(ntHeading);
-    QCOMPARE(drawn, 3);
+    QCOMPARE(drawn, 1);
+    subject.Notify(ntOBS);
+    QCOMPARE(drawn, 2);
+}
+
+void TestObserver::bracketDefersWorkToItsOutermostEnd() {
+    QStringList log;
+    const int a = 0, b = 0;
+    // Outside a bracket work runs at once.
+    TNotificationBracket::Defer(&a, [&log] { log << "now"; });
+    QCOMPARE(log, QStringList{"now"});
+    QVERIFY(!TNotificationBracket::IsOpen());
+    {
+        const TNotificationBracket outer;
+        {
+            const TNotificationBracket inner;
+            TNotificationBracket::Defer(&a, [&log] { log << "a"; });
+            TNotificationBracket::Defer(&b, [&log] { log << "b"; });
+            TNotificationBracket::Defer(&a, [&log] { log << "a again"; });
+        }
+        QVERIFY(TNotificationBracket::IsOpen());
+        QCOMPARE(log, QStringList{"now"});
+    }
+    // Once per key, in the order first deferred.
+    QCOMPARE(log, QStringList({"now", "a", "b"}));
+    QVERIFY(!TNotificationBracket::IsOpen());
+}
+
+void TestObserver::deferredWorkThatNotifiesRunsAgainAfterwards() {
+    // A redraw that itself causes a notification runs again once it has
+    // finished, never from inside itself.
+    int drawn = 0;
+    int depth = 0;
+    int deepest = 0;
+    TSubject subject;
+    std::shared_ptr<TRadialLayer> layer;
+    layer = std::make_shared<TRadialLayer>([&] {
+        ++drawn;
+        deepest = std::max(deepest, ++depth);
+        if (drawn == 1) subject.Notify(ntPosition);
+        --depth;
+    });
+    subject.Attach(layer);
+    QCOMPARE(drawn, 2);
+    QCOMPARE(deepest, 1);
 }
 
 QTEST_APPLESS_MAIN(TestObserver)
