@@ -190,7 +190,9 @@ void TDLogFile::WriteHeader() {
 
     DebugOut(QStringLiteral("="));
     out("!Log File:             ", FFilename);
-    out("!Date:                 ", locale.toString(QDateTime::currentDateTime(), QLocale::ShortFormat));
+    const QDateTime now = QDateTime::currentDateTime();
+    out("!Date:                 ", locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+                                       locale.toString(now.time(), QLocale::LongFormat));
     // There is no service pack here; the full kernel release stands in its place.
     out("!Operating System:      ", QStringLiteral("%1 %2.%3 (Build %4) %5 %6")
                                         .arg(QSysInfo::prettyProductName())

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHelpContentItem>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QLabel>
@@ -18,6 +19,8 @@
 #include <QTextDocumentFragment>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <functional>
 
 namespace {
 
@@ -150,7 +153,7 @@ THelpWindow::THelpWindow(const QString& helpFile, QWidget* parent) : QWidget(par
         connect(contents, &QHelpContentWidget::linkActivated, this, &THelpWindow::ShowUrl);
         connect(FEngine->contentModel(), &QHelpContentModel::contentsCreated, this, [this, contents] {
             contents->expandAll();
-            SyncContents();
+            SyncContents(CurrentUrl());
         });
     }
     auto* searchPage = new QWidget;
@@ -189,6 +192,7 @@ THelpWindow::THelpWindow(const QString& helpFile, QWidget* parent) : QWidget(par
     connect(FHome, &QToolButton::clicked, this, [this] { ShowTopic(HelpContextContents); });
     connect(FBrowser, &QTextBrowser::backwardAvailable, FBack, &QToolButton::setEnabled);
     connect(FBrowser, &QTextBrowser::forwardAvailable, FForward, &QToolButton::setEnabled);
+    // The browser tells the new address before source() returns it.
     connect(FBrowser, &QTextBrowser::sourceChanged, this, &THelpWindow::SyncContents);
 
     if (!FEngine)
@@ -228,11 +232,27 @@ void THelpWindow::ShowMessagePage(const QString& title, const QString& text) {
         QStringLiteral("<h2>%1</h2><p>%2</p>").arg(title.toHtmlEscaped(), text.toHtmlEscaped()));
 }
 
-void THelpWindow::SyncContents() {
+void THelpWindow::SyncContents(const QUrl& url) {
     if (!FEngine) return;
-    QHelpContentWidget* contents = FEngine->contentWidget();
-    const QModelIndex index = contents->indexOf(CurrentUrl());
-    if (index.isValid()) contents->setCurrentIndex(index);
+    // The entry of the page itself, or of the section the address names.
+    QHelpContentModel* model = FEngine->contentModel();
+    QModelIndex page;
+    QModelIndex section;
+    const std::function<void(const QModelIndex&)> visit = [&](const QModelIndex& parent) {
+        for (int row = 0; row < model->rowCount(parent) && !section.isValid(); ++row) {
+            const QModelIndex index = model->index(row, 0, parent);
+            if (const QHelpContentItem* item = model->contentItemAt(index)) {
+                if (item->url() == url) section = index;
+                if (!page.isValid() &&
+                    item->url().adjusted(QUrl::RemoveFragment) == url.adjusted(QUrl::RemoveFragment))
+                    page = index;
+            }
+            visit(index);
+        }
+    };
+    visit(QModelIndex());
+    const QModelIndex found = section.isValid() ? section : page;
+    if (found.isValid()) FEngine->contentWidget()->setCurrentIndex(found);
 }
 
 std::vector<std::pair<QString, QUrl>> THelpWindow::Search(const QString& query) const {

@@ -53,7 +53,7 @@ public:
 
 private:
     void ShowMessagePage(const QString& title, const QString& text);
-    void SyncContents();
+    void SyncContents(const QUrl& url);
     void RunSearch();
 
     QString FHelpFile;

@@ -3,7 +3,9 @@
 #include "support/DLogFile.h"
 #include "support/HelpWindow.h"
 
+#include <QApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QThread>
 #include <QtHelp/qthelpversion.h>
 
@@ -28,7 +30,6 @@ void Trace(const QString& format, const QVariantList& args = {}) {
 } // namespace
 
 QWidget* HtmlHelpW(QWidget* owner, const QString& path, unsigned command, quintptr data) {
-    Q_UNUSED(owner);
     if (command == HH_CLOSE_ALL) {
         if (Window()) delete Window().data();
         return nullptr;
@@ -36,7 +37,17 @@ QWidget* HtmlHelpW(QWidget* owner, const QString& path, unsigned command, quintp
     if (command != HH_HELP_CONTEXT) return nullptr;
     const QString helpFile = path.section(QLatin1Char('>'), 0, 0);
     if (Window() && Window()->HelpFile() != helpFile) delete Window().data();
-    if (!Window()) Window() = new THelpWindow(helpFile);
+    if (!Window()) {
+        Window() = new THelpWindow(helpFile);
+        // A new help window stands in the middle of the screen the program is on.
+        QWidget* near = owner ? owner : QApplication::activeWindow();
+        QScreen* screen = near ? near->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            const QRect free = screen->availableGeometry();
+            Window()->resize(Window()->size().boundedTo(free.size()));
+            Window()->move(free.center() - Window()->rect().center());
+        }
+    }
     Window()->ShowTopic(static_cast<int>(data));
     Window()->show();
     return Window();

@@ -12,9 +12,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTreeView>
 
 namespace {
 
@@ -68,6 +70,7 @@ private slots:
     void windowOpensAtThePageOfEachContext_data();
     void windowOpensAtThePageOfEachContext();
     void windowIsReusedAndClosedWithTheService();
+    void contentsTreeFollowsThePage();
     void numberWithoutPageSaysSo();
     void unopenableFileIsShownInTheWindow();
     void traceLines();
@@ -243,6 +246,28 @@ void TestHelpSystem::windowIsReusedAndClosedWithTheService() {
     }
     QVERIFY(!first);
     QVERIFY(!HHHelpWindow());
+}
+
+void TestHelpSystem::contentsTreeFollowsThePage() {
+    THelpWindow window(BuiltHelpFile());
+    window.show();
+    auto* tree = window.findChild<QTreeView*>(QStringLiteral("tvInhalt"));
+    QVERIFY(tree);
+    QTRY_VERIFY(tree->model()->rowCount() > 0);
+    const auto current = [tree] { return tree->currentIndex().data().toString(); };
+    window.ShowTopic(3012);
+    QCOMPARE(current(), QStringLiteral("Die Karte"));
+    window.ShowTopic(3011);
+    QCOMPARE(current(), QStringLiteral("Die Instrumente"));
+    QCOMPARE(window.Browser()->verticalScrollBar()->value(), 0);
+    // A section of a page: its own entry, and the page scrolled to it.
+    window.ShowUrl(HelpTopicUrl(3011).resolved(QUrl(QStringLiteral("#vor"))));
+    QCOMPARE(current(), QStringLiteral("VOR-Anzeigegerät (VAG)"));
+    QVERIFY(window.Browser()->verticalScrollBar()->value() > 0);
+    // Picking an entry shows its page.
+    const QModelIndex first = tree->model()->index(0, 0);
+    emit tree->activated(tree->model()->index(0, 0, first));
+    QCOMPARE(window.CurrentUrl(), HelpTopicUrl(1001));
 }
 
 void TestHelpSystem::numberWithoutPageSaysSo() {
