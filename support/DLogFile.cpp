@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QSysInfo>
+#include <QTemporaryFile>
 #include <QtHelp/qthelpversion.h>
 
 #include <cstdio>
@@ -246,10 +247,16 @@ bool DebugSwitchedOn(const QString& programFolder, const QStringList& arguments)
 bool FolderWritable(const QString& folder) {
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) return false;
     QFile probe(QDir(folder).filePath(QLatin1String(TDLogFile::ProbeFileName)));
-    if (!probe.open(QIODevice::WriteOnly)) return false;
-    probe.close();
-    probe.remove();
-    return true;
+    if (probe.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        probe.close();
+        probe.remove();
+        return true;
+    }
+    // A file of that name that is not ours stays untouched; a probe of
+    // another name answers instead.
+    if (!probe.exists()) return false;
+    QTemporaryFile other(QDir(folder).filePath(QStringLiteral("$_Temp_$XXXXXX")));
+    return other.open();
 }
 
 QString DebugLogFolder(const QString& programFolder) {

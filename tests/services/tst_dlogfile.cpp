@@ -53,6 +53,7 @@ private slots:
     void headerCarriesEveryLabelWithoutTime();
     void location_data();
     void location();
+    void probeLeavesAFileOfItsNameAlone();
     void switchedOn_data();
     void switchedOn();
     void withoutSwitchNoFileButOldOneDeleted();
@@ -228,6 +229,15 @@ void TestDLogFile::location() {
     }
     QFile::setPermissions(dir.filePath(QStringLiteral("prog")),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void TestDLogFile::probeLeavesAFileOfItsNameAlone() {
+    QTemporaryDir dir;
+    const QString foreign = dir.filePath(QLatin1String(TDLogFile::ProbeFileName));
+    WriteFile(foreign, "fremd");
+    QVERIFY(FolderWritable(dir.path()));
+    QCOMPARE(FileBytes(foreign), QByteArray("fremd"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QLatin1String(TDLogFile::ProbeFileName)});
 }
 
 void TestDLogFile::switchedOn_data() {

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -53,6 +54,7 @@ private slots:
     void startupChecks_data();
     void startupChecks();
     void helpFilePathOfAnInstalledCopy();
+    void programWithoutHelpFileSaysSoOnceAndStartsOn();
 
 private:
     std::unique_ptr<TTestMainForm> form;
@@ -231,6 +233,34 @@ void TestContextHelp::helpFilePathOfAnInstalledCopy() {
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
     QCOMPARE(QFileInfo(HelpFilePath(bin)).canonicalFilePath(), QFileInfo(f.fileName()).canonicalFilePath());
+}
+
+void TestContextHelp::programWithoutHelpFileSaysSoOnceAndStartsOn() {
+    form.reset();
+    const QString talvex = qEnvironmentVariable("PEILOMAT_TALVEX");
+    if (talvex.isEmpty()) QSKIP("PEILOMAT_TALVEX names no program");
+    // A copy of its own, with no help file beside it.
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("Talvex"));
+    QVERIFY(QFile::copy(talvex, copy));
+    QProcess program;
+    program.start(copy, {});
+    QVERIFY(program.waitForStarted());
+    // Without a screen the message goes to stderr.
+    const QString message =
+        QStringLiteral("Hilfe-Datei nicht gefunden\n") + dir.filePath(QStringLiteral("Talvex.qch"));
+    QString err;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (err += QString::fromLocal8Bit(program.readAllStandardError())).contains(message), 20000);
+    // Start-up goes on past the help: the offscreen screen is too small for
+    // the window, and the screen check that follows says so.
+    QTRY_VERIFY_WITH_TIMEOUT((err += QString::fromLocal8Bit(program.readAllStandardError()))
+                                 .contains(QStringLiteral("Bildschirmauflösung")),
+                             20000);
+    QVERIFY(err.indexOf(message) < err.indexOf(QStringLiteral("Bildschirmauflösung")));
+    QCOMPARE(err.count(QStringLiteral("Hilfe-Datei")), 1);
+    program.kill();
+    program.waitForFinished();
 }
 
 QTEST_MAIN(TestContextHelp)
