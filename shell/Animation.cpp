@@ -3,6 +3,7 @@
 #include "shell/I_MainForm.h"
 #include "shell/ModalRunner.h"
 #include "shell/WertEingabeForm.h"
+#include "world/FlugwegLayer.h"
 
 #include <QAbstractButton>
 #include <QPushButton>
@@ -44,6 +45,8 @@ void TfrmMainTalvex::btnAnimResetClick() {
         plane->SetPosition(plane->GetAusgangsPosition());
         plane->SetAusgangsPositionGespeichert(false);
     }
+    // Back at the start, the lesson's flight begins again.
+    if (Flugweg) Flugweg->ClearTrack();
     btnAnimReset->setEnabled(false);
 }
 

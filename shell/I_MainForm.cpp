@@ -1,4 +1,8 @@
 #include "shell/I_MainForm.h"
+#include <QMenu>
+#include "platform/IniFile.h"
+#include "world/FlugwegLayer.h"
+#include "shell/SzenenDatei.h"
 
 #include "instruments/InstrumentRegistry.h"
 #include "platform/ApplicationHelp.h"
@@ -60,6 +64,7 @@ TfrmMainTalvex::TfrmMainTalvex(QWidget* parent)
     ApplyDesignFont();
     setFont(QApplication::font());
     BuildMenus();
+    BuildFlugwegMenu();
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -104,6 +109,7 @@ TfrmMainTalvex::~TfrmMainTalvex() {
     Timer1->stop();
     // A bound instrument and its aircraft hold each other; unbinding breaks
     // the cycle so that everything is released with the window.
+    if (Flugweg) Flugweg->SetPlane(nullptr);
     if (const auto active = ActivePlane(); active && IRadial) active->Detach(IRadial);
     for (const auto& plane : Flugzeuge) {
         if (!plane) continue;
@@ -216,8 +222,16 @@ void TfrmMainTalvex::FormCreate() {
     first->SetSelected(true);
     first->Attach(IRadial);
 
+    CreateFlugweg();
     ImgNav->EndUpdate();
     ImgInstr->EndUpdate();
+
+    Szenen = new TSzenenDatei(this);
+    if (QMenu* datei = menuBar()->findChild<QMenu*>(QStringLiteral("mm2Datei"))) {
+        const QList<QAction*> items = datei->actions();
+        const qsizetype at = items.indexOf(beenden1);
+        Szenen->BuildMenu(datei, at > 0 ? items[at - 1] : beenden1);
+    }
 }
 
 void TfrmMainTalvex::ApplyMinimumSize() {
@@ -277,6 +291,7 @@ void TfrmMainTalvex::FormActivate() {
         return;
     }
     if (mm2OptInfo->isChecked()) ShowInfo(this);
+    Szenen->Started();
 }
 
 void TfrmMainTalvex::ShowInfo(QObject* sender) {
@@ -289,11 +304,19 @@ void TfrmMainTalvex::ShowInfo(QObject* sender) {
 // Closing
 
 void TfrmMainTalvex::closeEvent(QCloseEvent* event) {
-    if (!FClosing) {
+    const bool first = !FClosing;
+    if (first) {
+        // Unsaved changes of a scene file are asked about before anything is written.
+        if (Szenen && !Szenen->MayClose()) {
+            event->ignore();
+            return;
+        }
         FClosing = true;
         FormClose();
     }
     TfrmBase::closeEvent(event);
+    // After the window's own two sections, so a new settings file keeps their order.
+    if (first && Szenen && !Szenen->WriteZuletzt()) ShowPlainMessage(TIniFile::WriteErrorMessage(IniFileName()));
 }
 
 void TfrmMainTalvex::FormClose() {

@@ -27,8 +27,10 @@ class QSpinBox;
 class QStatusBar;
 class QTimer;
 class QToolButton;
+class TFlugwegLayer;
 class THookHelpSystem;
 class TRadialLayer;
+class TSzenenDatei;
 class TsuiSetValuePanel;
 
 // The main window: it owns the world (aircraft and stations), the map and the
@@ -108,6 +110,8 @@ public:
     void mm2OptShowRadialsClick();
     void mm2OptShowRBClick();
     void mm2OptRtSmClick();
+    void mm2OptFlugwegClick();
+    void mm2FlugwegLoeschenClick();
     void ReadOptions();
     // False when the settings file could not be written (the user was told).
     bool WriteOptions();
@@ -136,6 +140,8 @@ private:
 
     // MainFormLayout.cpp
     void BuildMenus();
+    void BuildFlugwegMenu();
+    void CreateFlugweg();
     void BuildControlPanel();
     void BuildSlotRows(QWidget* panel);
     void BuildControlColumn(QWidget* panel);
@@ -198,6 +204,8 @@ public:
     QAction* mm2OptRMImitzweiZeigern = nullptr;
     QAction* mm2OptRtSm = nullptr;
     QAction* mm2OptInfo = nullptr;
+    QAction* mm2OptFlugweg = nullptr;
+    QAction* mm2FlugwegLoeschen = nullptr;
     QActionGroup* SkinItems = nullptr;
     QAction* mm2HilfeAnzeigen = nullptr;
     QAction* mm2Info = nullptr;
@@ -212,6 +220,11 @@ public:
 
     // The help service; none once the window has closed.
     std::unique_ptr<THookHelpSystem> mHHelp;
+
+    // Records and shows the active aircraft's flown track.
+    std::shared_ptr<TFlugwegLayer> Flugweg;
+    // Scene files: the file commands, the unsaved-changes question, recovery.
+    TSzenenDatei* Szenen = nullptr;
 
 private:
     std::mt19937 FRandom;

@@ -1,5 +1,6 @@
 #include "shell/I_MainForm.h"
 
+#include "world/FlugwegLayer.h"
 #include "world/I_Flugzeug.h"
 
 #include <QPushButton>
@@ -29,4 +30,5 @@ void TfrmMainTalvex::seFlugzeugChange() {
                                                     : QStringLiteral("Flugzeug sichtbar"));
         }
     }
+    if (Flugweg) Flugweg->SetPlane(std::dynamic_pointer_cast<TFlugzeug>(ActivePlane()));
 }

@@ -1,6 +1,7 @@
 #include "shell/I_MainForm.h"
 
 #include "platform/ImageSurface.h"
+#include "world/FlugwegLayer.h"
 
 // Building a scene on the map: the map surface follows the size of its
 // container.
@@ -23,5 +24,6 @@ void TfrmMainTalvex::ImgNavCanResize(int newWidth, int newHeight) {
         RadialLayer->SetLocation(QRectF(0, 0, newWidth, newHeight));
         DrawRadials();
     }
+    if (Flugweg) Flugweg->Resize(newWidth, newHeight);
     ImgNav->EndUpdate();
 }

@@ -23,6 +23,7 @@ void TfrmMainTalvex::ReadOptions() {
         ini.ReadBool(OptionsSection, QStringLiteral("RMImitZweiZeigern"), true));
     mm2OptRtSm->setChecked(ini.ReadBool(OptionsSection, QStringLiteral("RtSm"), false));
     mm2OptInfo->setChecked(ini.ReadBool(OptionsSection, QStringLiteral("Info"), true));
+    mm2OptFlugweg->setChecked(ini.ReadBool(OptionsSection, QStringLiteral("Flugweg"), false));
 }
 
 bool TfrmMainTalvex::WriteOptions() {
@@ -32,6 +33,7 @@ bool TfrmMainTalvex::WriteOptions() {
     ini.WriteBool(OptionsSection, QStringLiteral("RMImitZweiZeigern"), mm2OptRMImitzweiZeigern->isChecked());
     ini.WriteBool(OptionsSection, QStringLiteral("RtSm"), mm2OptRtSm->isChecked());
     ini.WriteBool(OptionsSection, QStringLiteral("Info"), mm2OptInfo->isChecked());
+    ini.WriteBool(OptionsSection, QStringLiteral("Flugweg"), mm2OptFlugweg->isChecked());
     if (ini.UpdateFile()) return true;
     ShowPlainMessage(ini.LastError());
     return false;

@@ -1,5 +1,6 @@
 #include "shell/CheckPrevious.h"
 #include "shell/I_MainForm.h"
+#include "shell/SzenenDatei.h"
 #include "support/DLogFile.h"
 
 #include <QApplication>
@@ -49,6 +50,7 @@ int main(int argc, char* argv[]) {
     } logRelease;
 
     TfrmMainTalvex window;
+    window.Szenen->SetStartFile(TSzenenDatei::FileArgument(app.arguments()));
     ConnectInstanceGuard(&window);
     window.show();
     return app.exec();

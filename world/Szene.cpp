@@ -381,7 +381,7 @@ bool StationPasst(int typ, const QString& stationsTyp) {
     }
 }
 
-QByteArray ToJson(const TSzene& szene) {
+QByteArray ToJson(const TSzene& szene, const QString& herkunft) {
     // Written by hand rather than through QJsonDocument, whose output sorts the
     // keys and spreads every track point over four lines: a teacher editing a
     // lesson should find "format" first and one station per line.
@@ -408,6 +408,7 @@ QByteArray ToJson(const TSzene& szene) {
     line(0, "{");
     line(1, "\"format\": " + Text(QLatin1String(FormatName)) + ",");
     line(1, "\"version\": " + Text(QStringLiteral("%1.%2").arg(FormatMajor).arg(FormatMinor)) + ",");
+    if (!herkunft.isEmpty()) line(1, "\"herkunft\": " + Text(herkunft) + ",");
     line(1, "\"aktivesFlugzeug\": " + QByteArray::number(szene.Aktiv + 1) + ",");
     line(1, "\"stationen\": [");
     for (std::size_t i = 0; i < szene.Stationen.size(); ++i) {
@@ -464,7 +465,7 @@ QByteArray ToJson(const TSzene& szene) {
     return out;
 }
 
-bool FromJson(const QByteArray& input, TSzene& szene, QString& error) {
+bool FromJson(const QByteArray& input, TSzene& szene, QString& error, QString* herkunft) {
     QByteArray data = input;
     // Editors on some systems put a byte order mark in front.
     if (data.startsWith("\xEF\xBB\xBF")) data.remove(0, 3);
@@ -505,11 +506,12 @@ bool FromJson(const QByteArray& input, TSzene& szene, QString& error) {
         error = r.Fehler;
         return false;
     }
+    if (herkunft) *herkunft = root.value(QLatin1String("herkunft")).toString();
     szene = std::move(result);
     return true;
 }
 
-bool Read(const QString& path, TSzene& szene, QString& message) {
+bool Read(const QString& path, TSzene& szene, QString& message, QString* herkunft) {
     const auto fail = [&](const QString& why) {
         message = QStringLiteral("Die Szene %1 kann nicht geöffnet werden:\n%2.")
                       .arg(Quoted(QDir::toNativeSeparators(path)), why);
@@ -527,13 +529,13 @@ bool Read(const QString& path, TSzene& szene, QString& message) {
     if (data.size() > MaxFileSize)
         return fail(QStringLiteral("die Datei ist größer als %1 MB").arg(MaxFileSize / (1024 * 1024)));
     QString why;
-    if (!FromJson(data, szene, why)) return fail(why);
+    if (!FromJson(data, szene, why, herkunft)) return fail(why);
     return true;
 }
 
-bool Write(const QString& path, const TSzene& szene, QString& message) {
+bool Write(const QString& path, const TSzene& szene, QString& message, const QString& herkunft) {
     QString why;
-    if (WriteFileAtomically(path, ToJson(szene), &why)) return true;
+    if (WriteFileAtomically(path, ToJson(szene, herkunft), &why)) return true;
     message =
         QStringLiteral("Die Szene konnte nicht in %1 gespeichert werden (%2).\nEine schon vorhandene Datei "
                        "dieses Namens ist unverändert.")

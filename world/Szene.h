@@ -72,12 +72,14 @@ inline constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
 bool TypErlaubt(int slot, int typ);
 bool StationPasst(int typ, const QString& stationsTyp);
 
-QByteArray ToJson(const TSzene& szene);
-// Checks everything; on any fault returns false with a German reason (no file name) in error.
-bool FromJson(const QByteArray& data, TSzene& szene, QString& error);
+// herkunft: the file a recovered scene came from (kept only in recovery files).
+QByteArray ToJson(const TSzene& szene, const QString& herkunft = QString());
+// Checks everything; on any fault returns false with a German reason (no file
+// name) in error and leaves szene as it was.
+bool FromJson(const QByteArray& data, TSzene& szene, QString& error, QString* herkunft = nullptr);
 
 // Whole-file operations. Their messages name the file and say what is wrong.
-bool Read(const QString& path, TSzene& szene, QString& message);
+bool Read(const QString& path, TSzene& szene, QString& message, QString* herkunft = nullptr);
 // Atomic: either the whole new file is in place or the old one is untouched.
-bool Write(const QString& path, const TSzene& szene, QString& message);
+bool Write(const QString& path, const TSzene& szene, QString& message, const QString& herkunft = QString());
 } // namespace Szene
