@@ -20,6 +20,8 @@ endif()
 
 install(FILES ${PEILOMAT_PACKAGING}/${PEILOMAT_APP_ID}.desktop DESTINATION share/applications)
 install(FILES ${PEILOMAT_PACKAGING}/${PEILOMAT_APP_ID}.metainfo.xml DESTINATION share/metainfo)
+# The scene file type (*.peilomat) the desktop entry opens.
+install(FILES ${PEILOMAT_PACKAGING}/${PEILOMAT_APP_ID}.xml DESTINATION share/mime/packages)
 install(FILES ${PEILOMAT_PACKAGING}/icons/${PEILOMAT_APP_ID}.svg DESTINATION share/icons/hicolor/scalable/apps)
 set(PEILOMAT_ICON_SIZES 16 22 24 32 48 64 128 256)
 foreach(size IN LISTS PEILOMAT_ICON_SIZES)

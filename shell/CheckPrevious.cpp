@@ -1,10 +1,12 @@
 #include "shell/CheckPrevious.h"
 
 #include "platform/SingleInstance.h"
+#include "shell/SzenenDatei.h"
 
 #include <QApplication>
 #include <QPointer>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 
 #include <cstdio>
@@ -16,6 +18,8 @@ int g_exitCode = 0;
 
 const QByteArray RestoreMessage = QByteArrayLiteral("RESTORE");
 const QByteArray QuitMessage = QByteArrayLiteral("QUIT");
+// Followed by the percent-encoded path, so that any file name fits one line.
+const QByteArray OpenPrefix = QByteArrayLiteral("OPEN ");
 
 QString ChannelOfThisProgram() {
     return TSingleInstanceChannel::ChannelName(QCoreApplication::applicationFilePath());
@@ -37,6 +41,19 @@ void TInstanceGuard::OnMessage(const QByteArray& message) {
         emit RestoreRequested();
     else if (message == QuitMessage)
         emit QuitRequested();
+    else if (const QString path = OpenMessagePath(message); !path.isEmpty()) {
+        emit RestoreRequested();
+        emit OpenRequested(path);
+    }
+}
+
+QByteArray OpenMessage(const QString& path) {
+    return OpenPrefix + QUrl::toPercentEncoding(path);
+}
+
+QString OpenMessagePath(const QByteArray& message) {
+    if (!message.startsWith(OpenPrefix)) return QString();
+    return QUrl::fromPercentEncoding(message.mid(OpenPrefix.size()));
 }
 
 bool HasQuitSwitch(const QStringList& args) {
@@ -54,11 +71,11 @@ bool QuitPreviousInstance() {
     return true;
 }
 
-bool RestoreIfRunning(int maxInstances) {
+bool RestoreIfRunning(int maxInstances, const QString& sceneFile) {
     Q_UNUSED(maxInstances);
     if (g_guard) return false;
     auto* channel = new TSingleInstanceChannel(ChannelOfThisProgram());
-    switch (channel->Claim(RestoreMessage)) {
+    switch (channel->Claim(sceneFile.isEmpty() ? RestoreMessage : OpenMessage(sceneFile))) {
     case TSingleInstanceChannel::TClaim::Claimed:
         g_guard = new TInstanceGuard(channel, QCoreApplication::instance());
         return false;
@@ -76,7 +93,7 @@ bool RestoreIfRunning(int maxInstances) {
 
 bool StopIfPreviousRunning(const QStringList& args) {
     if (HasQuitSwitch(args)) return QuitPreviousInstance();
-    return RestoreIfRunning(1);
+    return RestoreIfRunning(1, TSzenenDatei::FileArgument(args));
 }
 
 int InstanceGuardExitCode() {

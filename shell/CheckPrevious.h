@@ -32,6 +32,8 @@ signals:
     void RestoreRequested();
     // A start with /QUIT asks this instance to end.
     void QuitRequested();
+    // A second start with a scene file hands it over (after RestoreRequested).
+    void OpenRequested(const QString& path);
 
 private:
     void OnMessage(const QByteArray& message);
@@ -47,13 +49,20 @@ bool QuitPreviousInstance();
 // Registers this process as the running instance (false: go on starting), or
 // asks the running one to restore and raise its window (true: end now).
 // maxInstances is always 1 in this program.
-bool RestoreIfRunning(int maxInstances = 1);
+// A scene file (absolute path, may be empty) goes to the running instance
+// instead of the bare restore request.
+bool RestoreIfRunning(int maxInstances = 1, const QString& sceneFile = QString());
 
 // The guard as the program entry runs it: true when this process must end,
 // either because it carried the quit switch, or another instance runs, or
 // the channel could not be created (then InstanceGuardExitCode is 1 and the
-// reason went to stderr).
+// reason went to stderr). A scene file named on the command line is handed
+// to the running instance.
 bool StopIfPreviousRunning(const QStringList& args);
+
+// The message that hands a scene file to the running instance, and back.
+QByteArray OpenMessage(const QString& path);
+QString OpenMessagePath(const QByteArray& message);
 int InstanceGuardExitCode();
 
 // Connects the running instance's guard to its main window: a restore request

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSpinBox>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -57,8 +58,15 @@ TSzenenDatei::TSzenenDatei(TfrmMainTalvex* form) : QObject(form), F(form) {
     FSaved = Capture();
     // A start with /QUIT asks this instance to end: the close that follows
     // must not wait for an answer.
-    if (TInstanceGuard* guard = TInstanceGuard::Instance())
+    if (TInstanceGuard* guard = TInstanceGuard::Instance()) {
         connect(guard, &TInstanceGuard::QuitRequested, this, [this] { FQuitRequested = true; });
+        // Opened from the event loop, after the window has come to the front;
+        // the unsaved-changes question comes first, as for "Öffnen".
+        connect(
+            guard, &TInstanceGuard::OpenRequested, this,
+            [this](const QString& path) { QTimer::singleShot(0, this, [this, path] { Open(path); }); },
+            Qt::QueuedConnection);
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -27,7 +27,7 @@ DESTDIR="$work/root" "$cmake" --install "$build" --prefix /usr >"$work/install.t
 prefix="$work/root/usr"
 
 expected="bin/Talvex share/peilomat/MP10.ssk
-share/applications/$app.desktop share/metainfo/$app.metainfo.xml
+share/applications/$app.desktop share/metainfo/$app.metainfo.xml share/mime/packages/$app.xml
 share/icons/hicolor/scalable/apps/$app.svg share/man/de/man1/Talvex.1 share/doc/peilomat/copyright"
 for size in $sizes; do expected="$expected share/icons/hicolor/${size}x${size}/apps/$app.png"; done
 for file in $help; do expected="$expected share/peilomat/$(basename "$file")"; done
@@ -52,6 +52,20 @@ if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$prefix/share/metainfo/$app.metainfo.xml" || fail "appstreamcli validate"
 else
     fail "appstreamcli is missing (Debian package appstream)"
+fi
+
+# Scene files are a type of their own that the desktop entry opens.
+grep -qx 'MimeType=application/x-peilomat;' "$prefix/share/applications/$app.desktop" ||
+    fail "the desktop entry does not declare application/x-peilomat"
+grep -q '^Exec=Talvex %f$' "$prefix/share/applications/$app.desktop" || fail "the desktop entry passes no file"
+if command -v update-mime-database >/dev/null; then
+    mkdir -p "$work/mime/packages"
+    cp "$prefix/share/mime/packages/$app.xml" "$work/mime/packages/"
+    update-mime-database "$work/mime" >/dev/null 2>&1 || fail "update-mime-database"
+    grep -q '\*\.peilomat' "$work/mime/globs2" 2>/dev/null || fail "*.peilomat is not in the MIME database"
+    [ -f "$work/mime/application/x-peilomat.xml" ] || fail "application/x-peilomat is not defined"
+else
+    fail "update-mime-database is missing (Debian package shared-mime-info)"
 fi
 
 # The installed program, with a home of its own and a screen big enough for it.

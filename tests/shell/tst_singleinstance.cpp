@@ -2,12 +2,14 @@
 #include "platform/Paths.h"
 #include "platform/SingleInstance.h"
 #include "shell/CheckPrevious.h"
+#include "world/Szene.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 
@@ -127,6 +129,9 @@ private slots:
     void killedInstanceDoesNotBlock();
     void simultaneousStartsLeaveOne();
     void channelNames();
+    void sceneFilesOnTheCommandLine();
+    void openMessageCarriesAnyPath_data();
+    void openMessageCarriesAnyPath();
 };
 
 void TestSingleInstance::init() {
@@ -281,6 +286,54 @@ void TestSingleInstance::channelNames() {
     const QString forOtherUser = ChannelFor("/opt/peilomat/Talvex");
     qputenv("USER", user);
     QVERIFY(forOtherUser != a);
+}
+
+// A scene file named at the first start opens there; a second start hands
+// its file to the running instance, which opens it.
+void TestSingleInstance::sceneFilesOnTheCommandLine() {
+    QTemporaryDir dir;
+    const QString first = dir.filePath("Erste Stunde.peilomat");
+    const QString second = dir.filePath("Zweite.peilomat");
+    for (const QString& path : {first, second}) {
+        TSzene scene;
+        scene.Flugzeuge.resize(1);
+        scene.Flugzeuge[0].Slots[0].Typ = 3;
+        scene.Flugzeuge[0].Position = {120, 80};
+        QString message;
+        QVERIFY(Szene::Write(path, scene, message));
+    }
+    Instance running(TalvexPath(), {"-debug", first});
+    QVERIFY(WaitUntilAnswering(TalvexPath()));
+    Instance handing(TalvexPath(), {second, "ignored.peilomat"});
+    QVERIFY(handing.WaitForExit());
+    QCOMPARE(handing.Process().exitCode(), 0);
+    QVERIFY(running.Running());
+    QTest::qWait(500);
+    Instance quitter(TalvexPath(), {"/QUIT"});
+    QVERIFY(quitter.WaitForExit());
+    QVERIFY(running.WaitForExit());
+    QCOMPARE(running.Process().exitCode(), 0);
+    // Both were opened, the handed one last.
+    const TIniFile settings(SettingsFileName());
+    QCOMPARE(settings.ReadString("Zuletzt", "Datei1", ""), second);
+    QCOMPARE(settings.ReadString("Zuletzt", "Datei2", ""), first);
+}
+
+void TestSingleInstance::openMessageCarriesAnyPath_data() {
+    QTest::addColumn<QString>("path");
+    QTest::newRow("plain") << "/home/lehrer/Anflug.peilomat";
+    QTest::newRow("blanks at the ends") << "/tmp/ a b .peilomat ";
+    QTest::newRow("line break and umlauts") << "/tmp/Übung\nzwei/Kurs 090°.peilomat";
+    QTest::newRow("percent") << "/tmp/100%.peilomat";
+}
+
+void TestSingleInstance::openMessageCarriesAnyPath() {
+    QFETCH(QString, path);
+    const QByteArray message = OpenMessage(path);
+    QVERIFY(!message.contains('\n'));
+    QCOMPARE(message.trimmed(), message);
+    QCOMPARE(OpenMessagePath(message), path);
+    QVERIFY(OpenMessagePath("RESTORE").isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)
