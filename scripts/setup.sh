@@ -7,7 +7,7 @@ PEILOMAT_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PEILOMAT_BUILD="${PEILOMAT_BUILD:-$PEILOMAT_ROOT/build}"
 
 packages=(build-essential cmake ninja-build qt6-base-dev qt6-tools-dev qt6-tools-dev-tools
-          libqt6help6 libxkbcommon-dev fonts-dejavu-core libbenchmark-dev xvfb xauth
+          libqt6help6 libqt6sql6-sqlite libxkbcommon-dev fonts-dejavu-core libbenchmark-dev xvfb xauth
           desktop-file-utils appstream)
 
 missing=()

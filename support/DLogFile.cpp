@@ -100,15 +100,15 @@ bool TDLogFile::Format(const QString& msgStr, const QVariantList& Args, QString&
             continue;
         }
         if (i + 1 >= msgStr.size()) return false;
-        const QChar spec = msgStr[++i];
-        if (spec == QLatin1Char('%')) {
-            result += spec;
+        const QChar conversion = msgStr[++i];
+        if (conversion == QLatin1Char('%')) {
+            result += conversion;
             continue;
         }
         if (next >= Args.size()) return false;
         const QVariant& arg = Args[next++];
         bool ok = true;
-        switch (spec.unicode()) {
+        switch (conversion.unicode()) {
         case 's':
             if (!arg.canConvert<QString>()) return false;
             result += arg.toString();
