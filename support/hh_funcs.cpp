@@ -49,7 +49,10 @@ QWidget* HtmlHelpW(QWidget* owner, const QString& path, unsigned command, quintp
         }
     }
     Window()->ShowTopic(static_cast<int>(data));
-    Window()->show();
+    if (Window()->isMinimized())
+        Window()->showNormal();
+    else
+        Window()->show();
     return Window();
 }
 

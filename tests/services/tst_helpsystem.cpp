@@ -240,6 +240,12 @@ void TestHelpSystem::windowIsReusedAndClosedWithTheService() {
         QCOMPARE(help.HelpContext(3012), 0);
         QCOMPARE(HHHelpWindow(), first.data());
         QCOMPARE(first->CurrentUrl(), HelpTopicUrl(3012));
+        // A minimised help window comes back for the next request.
+        first->showMinimized();
+        QCOMPARE(help.HelpContext(3013), 0);
+        QVERIFY(!first->isMinimized());
+        QVERIFY(first->isVisible());
+        first->Browser()->backward();
         // Back goes to the earlier topic.
         first->Browser()->backward();
         QCOMPARE(first->CurrentUrl(), HelpTopicUrl(3011));
