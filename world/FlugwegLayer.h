@@ -19,7 +19,9 @@ class TFlugzeug;
 // The aircraft it is attached to holds it: SetPlane(nullptr) lets it go.
 class TFlugwegLayer : public IObserver, public std::enable_shared_from_this<TFlugwegLayer> {
 public:
-    static constexpr TColor32 Farbe = 0xFF1F5FBF;
+    // Magenta, the colour of a flown or planned track on a pilot's display;
+    // bearing lines are blue, radials green, the active aircraft red.
+    static constexpr TColor32 Farbe = 0xFFC000C0;
 
     explicit TFlugwegLayer(ImageSurface* map);
     ~TFlugwegLayer() override;

@@ -442,6 +442,11 @@ QByteArray ToJson(const TSzene& szene, const QString& herkunft) {
         for (std::size_t k = 0; k < instrumente.size(); ++k)
             line(4, instrumente[k] + sep(k, instrumente.size()));
         line(3, "],");
+        if (f.Flugweg.empty()) {
+            line(3, "\"flugweg\": []");
+            line(2, "}" + sep(i, szene.Flugzeuge.size()));
+            continue;
+        }
         line(3, "\"flugweg\": [");
         for (std::size_t k = 0; k < f.Flugweg.size(); ++k) {
             const auto& stueck = f.Flugweg[k];
