@@ -33,7 +33,8 @@ QString ZuletztKey(int i) {
     return QStringLiteral("Datei%1").arg(i + 1);
 }
 
-// Whether the world's station of this type code carries this value panel value.
+// Instruments whose value panel sets something a scene keeps: the MDI's
+// card, the VOR indicator's OBS, the HSI's course.
 bool HasValue(int typ) {
     return typ == 1 || typ == 4 || typ == 5;
 }
