@@ -1,5 +1,6 @@
 #include "shell/Animation.h"
 
+#include "shell/FlightStatus.h"
 #include "shell/I_MainForm.h"
 #include "shell/ModalRunner.h"
 #include "shell/WertEingabeForm.h"
@@ -67,6 +68,8 @@ void TfrmMainTalvex::ApplySpeedButton(QAbstractButton* button) {
     const double d = SpeedStepOf(button->text());
     const double v = plane->GetSpeed();
     plane->SetSpeed(static_cast<float>(d <= 0 ? v / (1.0 - d / 10.0) : v * (1.0 + d / 10.0)));
+    // A speed announces no change of its own.
+    if (FlightStatus) FlightStatus->Refresh();
 }
 
 void TfrmMainTalvex::sbMouseDown(QAbstractButton* button) {
@@ -99,4 +102,5 @@ void TfrmMainTalvex::sbVClick() {
     // Applied as a difference, so that confirming unchanged fields keeps the
     // speed exactly, whatever digits the fields could not show.
     plane->SetSpeed(static_cast<float>(static_cast<double>(v) + dialog.WertAenderung()));
+    if (FlightStatus) FlightStatus->Refresh();
 }

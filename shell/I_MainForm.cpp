@@ -16,6 +16,7 @@
 #include "shell/InfoForm.h"
 #include "shell/MainFormLayout.h"
 #include "shell/ModalRunner.h"
+#include "shell/OffMapIndicator.h"
 #include "shell/PlainMessage.h"
 #include "shell/ValuePanel.h"
 #include "support/DLogFile.h"
@@ -26,6 +27,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -111,6 +113,7 @@ TfrmMainTalvex::~TfrmMainTalvex() {
     // the cycle so that everything is released with the window.
     if (Flugweg) Flugweg->SetPlane(nullptr);
     if (const auto active = ActivePlane(); active && IRadial) active->Detach(IRadial);
+    ReleaseActivePlaneView();
     for (const auto& plane : Flugzeuge) {
         if (!plane) continue;
         for (int slot = 0; slot < TFlugzeug::SlotCount; ++slot) {
@@ -221,6 +224,7 @@ void TfrmMainTalvex::FormCreate() {
     FSelectedPlane = 0;
     first->SetSelected(true);
     first->Attach(IRadial);
+    FollowActivePlane();
 
     CreateFlugweg();
     ImgNav->EndUpdate();
@@ -396,6 +400,12 @@ bool TfrmMainTalvex::event(QEvent* event) {
 }
 
 void TfrmMainTalvex::DrawRadials() {
+    // The lines come on top of the map's layers; the arrow to an aircraft off
+    // the map stays above them. The lines are also redrawn when the map took
+    // a new size or the aircraft was hidden or shown, which moves the arrow.
+    const auto keepArrow = qScopeGuard([this] {
+        if (OffMapIndicator) OffMapIndicator->Refresh();
+    });
     if (!RadialLayer) return;
     // The bearing lines follow the aircraft chosen in the selector, shown or not.
     const int shown = seFlugzeug->value() - 1;

@@ -27,8 +27,10 @@ class QSpinBox;
 class QStatusBar;
 class QTimer;
 class QToolButton;
+class TFlightStatus;
 class TFlugwegLayer;
 class THookHelpSystem;
+class TOffMapIndicator;
 class TRadialLayer;
 class TSzenenDatei;
 class TsuiSetValuePanel;
@@ -156,6 +158,11 @@ private:
     // MapEditor.cpp
     void ImgNavCanResize(int newWidth, int newHeight);
 
+    // ActivePlaneView.cpp: what shows the active aircraft beyond its symbol
+    // and its instruments follows a change of the active aircraft.
+    void FollowActivePlane();
+    void ReleaseActivePlaneView();
+
 public:
     // Controls, named as their objectName.
     QStatusBar* StatusBar1 = nullptr;
@@ -217,6 +224,11 @@ public:
     std::unique_ptr<BitmapLayer> RadialLayer;
     std::shared_ptr<IObserver> IRadial;
     std::function<void()> SetRadProc;
+
+    // The arrow towards the active aircraft while it is off the map, and its
+    // heading and speed in the status line.
+    std::shared_ptr<TOffMapIndicator> OffMapIndicator;
+    std::shared_ptr<TFlightStatus> FlightStatus;
 
     // The help service; none once the window has closed.
     std::unique_ptr<THookHelpSystem> mHHelp;

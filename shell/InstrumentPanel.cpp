@@ -18,6 +18,7 @@ void TfrmMainTalvex::seFlugzeugChange() {
     if (const auto previous = ActivePlane(); previous && IRadial) previous->Detach(IRadial);
     FSelectedPlane = index;
     if (const auto active = ActivePlane(); active && IRadial) active->Attach(IRadial);
+    FollowActivePlane();
     btnAnimStopClick();
     for (int i = 0; i < count; ++i) {
         const auto& plane = Flugzeuge[static_cast<std::size_t>(i)];
