@@ -8,7 +8,7 @@ PEILOMAT_BUILD="${PEILOMAT_BUILD:-$PEILOMAT_ROOT/build}"
 
 packages=(build-essential cmake ninja-build qt6-base-dev qt6-tools-dev qt6-tools-dev-tools
           libqt6help6 libqt6sql6-sqlite libxkbcommon-dev fonts-dejavu-core libbenchmark-dev xvfb xauth
-          desktop-file-utils appstream)
+          desktop-file-utils appstream openbox)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -30,6 +30,8 @@ TfrmBase::TfrmBase(const QString& componentName, const QSize& designSize, QWidge
     FIniFileName = FApplicationDataPath + ExecutableName() + QStringLiteral(".ini");
 
     LoadFromIni();
+    // Sizes reported before the first show lack the frame.
+    FSettling = true;
     FInWMSize = false;
 }
 
@@ -50,18 +52,19 @@ void TfrmBase::LoadFromIni() {
     const TIniFile ini(FIniFileName);
     const QString section = objectName();
     const bool maximised = ini.ReadBool(section, QStringLiteral("WindowState"), false);
-    FResizeWidth = ini.ReadInteger(section, QStringLiteral("Width"), width());
-    FResizeHeight = ini.ReadInteger(section, QStringLiteral("Height"), height());
+    FResizeWidth = ini.ReadInteger(section, QStringLiteral("Width"), -1);
+    FResizeHeight = ini.ReadInteger(section, QStringLiteral("Height"), -1);
     FResizeTop = ini.ReadInteger(section, QStringLiteral("Top"), y());
     FResizeLeft = ini.ReadInteger(section, QStringLiteral("Left"), x());
     // A size of zero or less cannot be shown; it comes from a damaged file.
+    FKeepInnerSize = FResizeWidth <= 0 && FResizeHeight <= 0;
     if (FResizeWidth <= 0) FResizeWidth = width();
     if (FResizeHeight <= 0) FResizeHeight = height();
 
     // The normal geometry is set in both states, so that the window system
     // also knows where to return to from maximised.
     move(FResizeLeft, FResizeTop);
-    resize(FResizeWidth, FResizeHeight);
+    ApplyRecordedSize();
     if (maximised) {
         setWindowState(windowState() | Qt::WindowMaximized);
         FSaveSize = false;
@@ -72,6 +75,12 @@ void TfrmBase::LoadFromIni() {
 
 bool TfrmBase::SaveToIni() {
     if (FIniFileName.isEmpty()) return true;
+    // Closed before the frame settled: the design size's outer size is what
+    // the window shows now.
+    if (FKeepInnerSize && FSaveSize && isVisible() && !isMaximized() && !isMinimized()) {
+        FResizeWidth = frameGeometry().width();
+        FResizeHeight = frameGeometry().height();
+    }
     const bool maximised = isMaximized();
     const auto record = std::make_tuple(maximised, FResizeLeft, FResizeTop, FResizeWidth, FResizeHeight);
     if (FLastSaved == record) return true;
@@ -91,10 +100,69 @@ bool TfrmBase::SaveToIni() {
 }
 
 void TfrmBase::RecordGeometry() {
-    FResizeWidth = width();
-    FResizeHeight = height();
-    FResizeTop = y();
-    FResizeLeft = x();
+    const QRect outer = frameGeometry();
+    FResizeWidth = outer.width();
+    FResizeHeight = outer.height();
+    FResizeTop = outer.y();
+    FResizeLeft = outer.x();
+}
+
+void TfrmBase::ApplyRecordedSize() {
+    const QSize inner(std::max(1, FResizeWidth - FFrameExtra.width()),
+                      std::max(1, FResizeHeight - FFrameExtra.height()));
+    if (size() != inner) resize(inner);
+}
+
+void TfrmBase::MeasureFrameSoon() {
+    if (FMeasurePending) return;
+    FMeasurePending = true;
+    QTimer::singleShot(0, this, [this] {
+        FMeasurePending = false;
+        MeasureFrame(false);
+    });
+}
+
+void TfrmBase::StartSettling() {
+    FSettling = true;
+    MeasureFrameSoon();
+    QTimer::singleShot(FrameSettleMs, this, [this] { MeasureFrame(true); });
+}
+
+void TfrmBase::MeasureFrame(bool settled) {
+    if (!isVisible() ||
+        (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        if (settled) FSettling = false;
+        return;
+    }
+    const QSize extra = frameGeometry().size() - size();
+    const bool changed = extra != FFrameExtra && extra.width() >= 0 && extra.height() >= 0;
+    if (changed) FFrameExtra = extra;
+    const bool wasSettling = FSettling;
+    const bool centring = FCentring;
+    if (settled) {
+        // From here on the window reports its real geometry.
+        FSettling = false;
+        FCentring = false;
+    }
+    if (FSaveSize) {
+        if (FKeepInnerSize) {
+            // The design size is the inner one; its outer size is known now.
+            if (settled) {
+                RecordGeometry();
+                FKeepInnerSize = false;
+            }
+        } else if (changed || wasSettling) {
+            // Sizes applied before the frame was known lacked it: the recorded
+            // outer size applies again, with the frame taken off.
+            FInWMSize = true;
+            ApplyRecordedSize();
+            // A move made while the frame was unknown placed the inner window.
+            if (wasSettling && pos() != QPoint(FResizeLeft, FResizeTop)) move(FResizeLeft, FResizeTop);
+            FInWMSize = false;
+        }
+        if (centring) CentreOnScreen();
+    }
+    FrameMeasured();
 }
 
 void TfrmBase::CallSizeEvent(const TOnSetWindowSizeEvent& handler) {
@@ -106,18 +174,24 @@ void TfrmBase::CallSizeEvent(const TOnSetWindowSizeEvent& handler) {
 
 void TfrmBase::moveEvent(QMoveEvent* event) {
     if (FInWMSize) return;
-    if (FSaveSize && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+    // While settling the position may be the inner window's.
+    if (FSaveSize && !FSettling &&
+        !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
         // An edge at 0 or beyond the screen's edge keeps the previous value.
         if (y() > 0) FResizeTop = y();
         if (x() > 0) FResizeLeft = x();
     }
+    // A window manager framing the window moves it.
+    if (isVisible()) MeasureFrameSoon();
     QMainWindow::moveEvent(event);
 }
 
 void TfrmBase::resizeEvent(QResizeEvent* event) {
     if (FInWMSize) return;
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
-        if (FSaveSize) RecordGeometry();
+        // While settling the reported size may lack the frame.
+        if (FSaveSize && !FSettling) RecordGeometry();
+        if (isVisible()) MeasureFrameSoon();
         CallSizeEvent(FOnRestore);
     }
     QMainWindow::resizeEvent(event);
@@ -134,11 +208,16 @@ void TfrmBase::changeEvent(QEvent* event) {
         } else if (!FSaveSize) {
             // Back from maximised: the recorded normal geometry applies again.
             FInWMSize = true;
-            if (width() != FResizeWidth || height() != FResizeHeight) resize(FResizeWidth, FResizeHeight);
+            ApplyRecordedSize();
             if (y() != FResizeTop || x() != FResizeLeft) move(FResizeLeft, FResizeTop);
             FInWMSize = false;
             FSaveSize = true;
             CallSizeEvent(FOnRestore);
+        }
+        if (!(state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+            // The frame of a restored window may differ from the maximised one,
+            // and the window manager may take a moment to restore it.
+            StartSettling();
         }
     }
     QMainWindow::changeEvent(event);
@@ -146,12 +225,20 @@ void TfrmBase::changeEvent(QEvent* event) {
 
 void TfrmBase::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    StartSettling();
     if (FShownOnce) return;
     FShownOnce = true;
     if (!FOpenCentred || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) return;
+    // Again once the frame is known, as the window's outer size may change then.
+    FCentring = true;
+    CentreOnScreen();
+}
+
+void TfrmBase::CentreOnScreen() {
     if (const QScreen* s = screen()) {
         const QRect available = s->availableGeometry();
-        const QRect frame = frameGeometry();
+        // The size asked for, which a window manager may not have applied yet.
+        const QSize frame = FKeepInnerSize ? size() + FFrameExtra : QSize(FResizeWidth, FResizeHeight);
         QPoint topLeft = available.center() - QPoint(frame.width() / 2, frame.height() / 2);
         // A window larger than the screen keeps its title bar reachable.
         topLeft.setX(std::max(topLeft.x(), available.left()));

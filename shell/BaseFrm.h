@@ -17,6 +17,13 @@ using TOnSetWindowSizeEvent = std::function<void(QObject* sender, int& newClient
 // window's normal-state position and size and its maximised state in the
 // settings file, in the section named after the window (its objectName).
 //
+// "Left", "Top", "Width" and "Height" are the window's outer geometry, its
+// frame included, as desktop windows have always stored it. The frame is
+// known only once a window manager has framed the shown window; it is
+// measured then and whenever the window returns to the normal state, and the
+// outer size is applied again with it. (A file from a build that stored the
+// inner size thus brings the window up smaller by its frame, once.)
+//
 // Only moves and sizes in the normal state are recorded (a move only where the
 // new edge is greater than 0); while maximised the recorded geometry stays, so
 // a window closed maximised stores "WindowState" 1 with the geometry it had
@@ -64,7 +71,19 @@ public:
     void SetOpenCentred(bool value) { FOpenCentred = value; }
     bool OpenCentred() const { return FOpenCentred; }
 
+    // Frame width and height (outer size less inner size) as last measured in
+    // the normal state; 0 x 0 without a window manager or before the first show.
+    QSize FrameExtra() const { return FFrameExtra; }
+
+    // How long a window manager may take to frame a newly shown window.
+    static constexpr int FrameSettleMs = 500;
+
 protected:
+    // Called after the frame has been measured in the normal state (on the
+    // first show, after the window manager framed the window, and after each
+    // return to the normal state), for limits that depend on the frame.
+    virtual void FrameMeasured() {}
+
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -75,6 +94,13 @@ private:
     void CreateFolder(const QString& folder);
     void LoadFromIni();
     void RecordGeometry();
+    // Gives the window the recorded outer size (less the known frame).
+    void ApplyRecordedSize();
+    // settled: the last measurement after a show or a return from maximised.
+    void MeasureFrame(bool settled);
+    void MeasureFrameSoon();
+    void StartSettling();
+    void CentreOnScreen();
     void CallSizeEvent(const TOnSetWindowSizeEvent& handler);
 
     TOnSetWindowSizeEvent FOnRestore;
@@ -93,6 +119,16 @@ private:
     QStringList FFolderErrors;
     bool FOpenCentred = false;
     bool FShownOnce = false;
+    QSize FFrameExtra{0, 0};
+    // No size came from the file: the design size is the inner size, and the
+    // outer one is recorded once the frame is known.
+    bool FKeepInnerSize = true;
+    // From a show or a return from maximised until the window manager has
+    // settled the frame: the sizes the window reports meanwhile may lack the
+    // frame, so the recorded outer size is kept and applied again.
+    bool FSettling = false;
+    bool FCentring = false;
+    bool FMeasurePending = false;
     // What the last write attempted, so closing and then destroying the window
     // does not write (or complain) twice about the same geometry.
     std::optional<std::tuple<bool, int, int, int, int>> FLastSaved;

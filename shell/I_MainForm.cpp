@@ -272,13 +272,6 @@ QString TfrmMainTalvex::ScreenCheckMessage(int screenWidth, int screenHeight) {
 
 void TfrmMainTalvex::showEvent(QShowEvent* event) {
     TfrmBase::showEvent(event);
-    // A window manager frames the window a moment after it appears; until
-    // then the frame reads as nothing, and a minimum taken from that would
-    // widen the window beyond its design size.
-    if (frameGeometry().size() != size())
-        ApplyMinimumSize();
-    else
-        QTimer::singleShot(FrameSettleMs, this, &TfrmMainTalvex::ApplyMinimumSize);
     // The first activation follows the first show; it runs once the window
     // is on the screen, from the event loop.
     if (!FActivated) QTimer::singleShot(0, this, &TfrmMainTalvex::FormActivate);

@@ -50,8 +50,6 @@ public:
     static constexpr int MinimumHeight = ControlPanelHeight + 100;
     static constexpr int AnimationPeriodMs = 20;
     static constexpr int SpeedRepeatMs = 250;
-    // How long a window manager may take to frame a newly shown window.
-    static constexpr int FrameSettleMs = 500;
 
     explicit TfrmMainTalvex(QWidget* parent = nullptr);
     ~TfrmMainTalvex() override;
@@ -127,6 +125,8 @@ protected:
 
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The minimum window size is given with the frame.
+    void FrameMeasured() override { ApplyMinimumSize(); }
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
 

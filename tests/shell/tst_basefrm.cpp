@@ -74,13 +74,15 @@ void TestBaseFrm::firstStartWritesSectionOnClose() {
     QVERIFY(!QFile::exists(IniPath()));
     auto w = NewShownWindow();
     QCOMPARE(w->size(), DesignSize);
+    // The design size is the inner size; the file holds the outer one.
+    const QSize outer = w->frameGeometry().size();
     QVERIFY(w->close());
     // Written on closing already, in the fixed order.
     QCOMPARE(KeysOf(IniPath()), QStringList({"WindowState", "Left", "Top", "Width", "Height"}));
     const TIniFile ini(IniPath());
     QCOMPARE(ini.ReadInteger(Section, "WindowState", -1), 0);
-    QCOMPARE(ini.ReadInteger(Section, "Width", -1), DesignSize.width());
-    QCOMPARE(ini.ReadInteger(Section, "Height", -1), DesignSize.height());
+    QCOMPARE(ini.ReadInteger(Section, "Width", -1), outer.width());
+    QCOMPARE(ini.ReadInteger(Section, "Height", -1), outer.height());
     QVERIFY(m_messages.isEmpty());
 }
 
@@ -89,10 +91,12 @@ void TestBaseFrm::geometryRoundTrip() {
         auto w = NewShownWindow();
         w->move(110, 120);
         w->resize(500, 350);
-        QTRY_COMPARE(w->ResizeWidth(), 500);
+        // Outer geometry: the test platform gives windows a small frame.
+        const QSize outer = QSize(500, 350) + w->FrameExtra();
+        QTRY_COMPARE(w->ResizeWidth(), outer.width());
         QTRY_COMPARE(w->ResizeLeft(), 110);
         QCOMPARE(w->ResizeTop(), 120);
-        QCOMPARE(w->ResizeHeight(), 350);
+        QCOMPARE(w->ResizeHeight(), outer.height());
     } // destroyed without closing: the destructor writes
     const TIniFile ini(IniPath());
     QCOMPARE(ini.ReadInteger(Section, "Left", -1), 110);
@@ -100,7 +104,7 @@ void TestBaseFrm::geometryRoundTrip() {
 
     auto again = NewShownWindow();
     QCOMPARE(again->pos(), QPoint(110, 120));
-    QCOMPARE(again->size(), QSize(500, 350));
+    QTRY_COMPARE(again->size(), QSize(500, 350));
     QVERIFY(!again->isMaximized());
     QVERIFY(again->SaveSize());
 }
@@ -135,7 +139,7 @@ void TestBaseFrm::maximisedKeepsNormalGeometry() {
         auto w = NewShownWindow();
         w->SetOnMaximize([&](QObject*, int&, int&) { ++maximiseCalls; });
         w->move(normal.topLeft());
-        w->resize(normal.size());
+        w->resize(normal.size() - w->FrameExtra());
         QTRY_COMPARE(w->ResizeWidth(), normal.width());
         QTRY_COMPARE(w->ResizeLeft(), normal.left());
         w->showMaximized();
@@ -164,10 +168,11 @@ void TestBaseFrm::maximisedKeepsNormalGeometry() {
     QVERIFY(again->isMaximized());
     QVERIFY(!again->SaveSize());
     again->showNormal();
-    QTRY_COMPARE(QRect(again->pos(), again->size()), normal);
+    QTRY_COMPARE(again->frameGeometry(), normal);
     QVERIFY(again->SaveSize());
     QVERIFY(restoreCalls >= 1);
-    // Normal again: moves are recorded.
+    // Normal again, once the frame has settled: moves are recorded.
+    QTest::qWait(TfrmBase::FrameSettleMs + 100);
     again->move(90, 95);
     QTRY_COMPARE(QPoint(again->ResizeLeft(), again->ResizeTop()), QPoint(90, 95));
 }
@@ -253,7 +258,7 @@ void TestBaseFrm::opensCentredWithStoredSize() {
     w.SetOpenCentred(true);
     w.show();
     const QRect screen = w.screen()->availableGeometry();
-    QCOMPARE(w.size(), stored);
+    QTRY_COMPARE(w.frameGeometry().size(), stored);
     if (stored.width() < screen.width()) {
         const QPoint expected(screen.center().x() - w.frameGeometry().width() / 2,
                               screen.center().y() - w.frameGeometry().height() / 2);
