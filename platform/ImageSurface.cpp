@@ -51,6 +51,13 @@ bool BitmapLayer::HitTest(const QPointF& p) const {
     return p.x() >= r.left() && p.x() < r.right() && p.y() >= r.top() && p.y() < r.bottom();
 }
 
+void BitmapLayer::SetCursor(Qt::CursorShape cursor) {
+    if (cursor == m_cursor) return;
+    m_cursor = cursor;
+    // A press handler that gives its layer the drag cursor must see it at once.
+    if (m_surface && m_surface->m_pressed == this) m_surface->ShowCursor(cursor);
+}
+
 void BitmapLayer::BringToFront() {
     if (m_surface) m_surface->MoveLayer(this, true);
 }
@@ -218,6 +225,7 @@ void ImageSurface::mousePressEvent(QMouseEvent* event) {
     const QPointF pos = event->position();
     if (!m_pressed) m_pressed = LayerAt(pos);
     emit MouseDown(event, pos, m_pressed);
+    if (m_pressed) ShowCursor(m_pressed->Cursor());
 }
 
 void ImageSurface::mouseMoveEvent(QMouseEvent* event) {
@@ -242,6 +250,9 @@ void ImageSurface::mouseReleaseEvent(QMouseEvent* event) {
 
 void ImageSurface::UpdateCursor(const QPointF& pos) {
     const BitmapLayer* layer = LayerAt(pos);
-    const Qt::CursorShape shape = layer ? layer->Cursor() : Qt::ArrowCursor;
+    ShowCursor(layer ? layer->Cursor() : Qt::ArrowCursor);
+}
+
+void ImageSurface::ShowCursor(Qt::CursorShape shape) {
     if (cursor().shape() != shape) setCursor(shape);
 }

@@ -42,7 +42,9 @@ public:
     void SetTag(int tag) { m_tag = tag; }
     int Tag() const { return m_tag; }
 
-    void SetCursor(Qt::CursorShape cursor) { m_cursor = cursor; }
+    // The surface shows the cursor of the layer under the mouse, and of the
+    // pressed layer for as long as the button is held.
+    void SetCursor(Qt::CursorShape cursor);
     Qt::CursorShape Cursor() const { return m_cursor; }
 
     // A layer that takes mouse events is hit anywhere inside its location
@@ -131,6 +133,7 @@ private:
     void RemoveLayer(BitmapLayer* layer);
     void MoveLayer(BitmapLayer* layer, bool toFront);
     void UpdateCursor(const QPointF& pos);
+    void ShowCursor(Qt::CursorShape shape);
 
     Bitmap32 m_bitmap;
     std::vector<BitmapLayer*> m_layers;

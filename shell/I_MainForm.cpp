@@ -88,6 +88,13 @@ TfrmMainTalvex::TfrmMainTalvex(QWidget* parent)
     ImgNav = new ImageSurface(pnlMap);
     ImgNav->setObjectName(QStringLiteral("ImgNav"));
     ImgNav->setProperty("helpContext", 3012);
+    connect(ImgNav, &ImageSurface::MouseDown, this,
+            [this](QMouseEvent*, const QPointF&, BitmapLayer* layer) { ImgNavMouseDown(layer); });
+    connect(
+        ImgNav, &ImageSurface::MouseMove, this,
+        [this](QMouseEvent*, const QPointF& point, BitmapLayer* layer) { ImgNavMouseMove(point, layer); });
+    connect(ImgNav, &ImageSurface::MouseUp, this,
+            [this](QMouseEvent*, const QPointF&, BitmapLayer* layer) { ImgNavMouseUp(layer); });
     ApplyHint(ImgNav,
               QStringLiteral("|Flugzeug oder Station kann durch Ziehen mit der Maus verschoben werden"));
     layout->addWidget(pnlMap, 1);

@@ -22,6 +22,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QMenu;
+class QPointF;
 class QPushButton;
 class QSpinBox;
 class QStatusBar;
@@ -102,13 +103,49 @@ public:
     void sbVClick();
     void ApplySpeedButton(QAbstractButton* button);
 
-    // InstrumentPanel.cpp
+    // InstrumentPanel.cpp. The type buttons of one kind share a handler and
+    // tell their slot by their group index.
+    void sbKKClick(QAbstractButton* button);
+    void sbHSIClick(QAbstractButton* button);
+    void sbVORClick(QAbstractButton* button);
+    void sbRBIClick(QAbstractButton* button);
+    void sbMDIClick(QAbstractButton* button);
+    void sbRMIClick(QAbstractButton* button);
+    void cbFreqChange(QComboBox* selector);
     void seFlugzeugChange();
+    // Buttons, value panels and selectors in line with the slots of aircraft index.
+    void UpdateInstrumentPanel(int index);
+    // The names of the stations an instrument of this code can be tuned to.
+    void FillStationList(QComboBox* selector, int code);
+    // Selects the entry naming the instrument's station (its second one for a
+    // selector with a negative slot code); an untuned instrument selects none.
+    void SelectTunedStation(QComboBox* selector, const std::shared_ptr<IInstrument>& instrument);
+    // Tunes the instrument of slotCode (negative: the second needle of slot
+    // -slotCode) to the station named, or untunes it; with reattachOnly it
+    // only attaches its station again (a name) or detaches it (no name).
+    void TuneInstrument(const std::shared_ptr<IPlaneSubject>& plane, const QString& name, bool reattachOnly,
+                        int slotCode);
+
+    // MapEditor.cpp
+    void btnVORaddClick();
+    void btnNDBAddClick();
+    // Disabled from the 99th aircraft on: the selector has two digits.
+    void btnAddFlugzeugClick();
+    void btnRdmPosVORClick();
+    void btnRdmPosNDBClick();
+    void btnRdmPosClick();
+    void btnVisibleClick();
+    // The layer under the mouse, or the pressed one while a button is held;
+    // point in map pixels.
+    void ImgNavMouseDown(BitmapLayer* layer);
+    void ImgNavMouseMove(const QPointF& point, BitmapLayer* layer);
+    void ImgNavMouseUp(BitmapLayer* layer);
 
     // Options.cpp
     void SkinClick(QAction* item);
     void mm2OptShowRadialsClick();
     void mm2OptShowRBClick();
+    void mm2OptRMImitzweiZeigernClick();
     void mm2OptRtSmClick();
     void mm2OptFlugwegClick();
     void mm2FlugwegLoeschenClick();
@@ -155,7 +192,20 @@ private:
     QToolButton* MakeSpeedButton(QWidget* parent, const char* name, const QString& caption, int x,
                                  const QString& hint);
 
+    // InstrumentPanel.cpp
+    struct TSlotControls {
+        std::vector<QToolButton*> Buttons;
+        TsuiSetValuePanel* Values;
+        QComboBox* Selector;
+        QComboBox* Selector2; // the second needle's, none for the left slot
+    };
+    TSlotControls SlotControls(int slot) const;
+    void TypeButtonClick(QAbstractButton* button, int code);
+    void BindValuePanel(TsuiSetValuePanel* panel, const std::shared_ptr<IInstrument>& instrument);
+
     // MapEditor.cpp
+    void AddStation(const QString& typ);
+    void MoveChosenStation(const QString& typ);
     void ImgNavCanResize(int newWidth, int newHeight);
 
     // ActivePlaneView.cpp: what shows the active aircraft beyond its symbol

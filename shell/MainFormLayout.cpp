@@ -77,6 +77,8 @@ void TfrmMainTalvex::BuildMenus() {
     mm2OptInfo = option("mm2OptInfo", QStringLiteral("Info-Bildschirm beim Start anzeigen"), true);
     connect(mm2OptShowRadials, &QAction::triggered, this, &TfrmMainTalvex::mm2OptShowRadialsClick);
     connect(mm2OptShowRB, &QAction::triggered, this, &TfrmMainTalvex::mm2OptShowRBClick);
+    connect(mm2OptRMImitzweiZeigern, &QAction::triggered, this,
+            &TfrmMainTalvex::mm2OptRMImitzweiZeigernClick);
     connect(mm2OptRtSm, &QAction::triggered, this, &TfrmMainTalvex::mm2OptRtSmClick);
 
     QMenu* ansicht = bar->addMenu(QStringLiteral("Ansicht"));
@@ -146,6 +148,14 @@ QToolButton* TfrmMainTalvex::MakeTypeButton(QWidget* row, const char* name, cons
     button->setProperty("typeCode", typeCode);
     button->setGeometry(x, 0, width, 22);
     ApplyHint(button, hint);
+    // Clicks only: a down state set from code runs no handler. By type code:
+    // RBI, MDI, RMI, KK, VAG, HSI.
+    using THandler = void (TfrmMainTalvex::*)(QAbstractButton*);
+    static constexpr std::array<THandler, 6> handlers{
+        &TfrmMainTalvex::sbRBIClick, &TfrmMainTalvex::sbMDIClick, &TfrmMainTalvex::sbRMIClick,
+        &TfrmMainTalvex::sbKKClick,  &TfrmMainTalvex::sbVORClick, &TfrmMainTalvex::sbHSIClick};
+    const THandler handler = handlers.at(static_cast<std::size_t>(typeCode));
+    connect(button, &QToolButton::clicked, this, [this, button, handler] { (this->*handler)(button); });
     return button;
 }
 
@@ -156,6 +166,8 @@ QComboBox* TfrmMainTalvex::MakeStationSelector(QWidget* row, const char* name, i
     selector->setGeometry(x, 0, width, 22);
     selector->setProperty("tag", slotCode);
     selector->setVisible(false);
+    // A pick by the user, never a list refilled or selected from code.
+    connect(selector, &QComboBox::activated, this, [this, selector] { cbFreqChange(selector); });
     return selector;
 }
 
@@ -311,6 +323,12 @@ void TfrmMainTalvex::BuildControlColumn(QWidget* panel) {
     // Nothing to move until the first station of the type exists.
     btnRdmPosVOR->setEnabled(false);
     btnRdmPosNDB->setEnabled(false);
+    connect(btnVORadd, &QPushButton::clicked, this, &TfrmMainTalvex::btnVORaddClick);
+    connect(btnNDBAdd, &QPushButton::clicked, this, &TfrmMainTalvex::btnNDBAddClick);
+    connect(btnAddFlugzeug, &QPushButton::clicked, this, &TfrmMainTalvex::btnAddFlugzeugClick);
+    connect(btnRdmPosVOR, &QPushButton::clicked, this, &TfrmMainTalvex::btnRdmPosVORClick);
+    connect(btnRdmPosNDB, &QPushButton::clicked, this, &TfrmMainTalvex::btnRdmPosNDBClick);
+    connect(btnRdmPos, &QPushButton::clicked, this, &TfrmMainTalvex::btnRdmPosClick);
 
     auto* animation = new QGroupBox(QStringLiteral("Animation"), Panel1);
     animation->setObjectName(QStringLiteral("gbAnimation"));
@@ -344,6 +362,7 @@ void TfrmMainTalvex::BuildControlColumn(QWidget* panel) {
 
     btnVisible =
         MakeButton(Panel1, "btnVisible", QStringLiteral("Flugzeug unsichtbar"), QRect(12, 256, 145, 25));
+    connect(btnVisible, &QPushButton::clicked, this, &TfrmMainTalvex::btnVisibleClick);
     btnProgEnde =
         MakeButton(Panel1, "btnProgEnde", QStringLiteral("Programm beenden"), QRect(12, 296, 145, 25));
     connect(btnProgEnde, &QPushButton::clicked, this, &TfrmMainTalvex::btnProgEndeClick);

@@ -2,11 +2,14 @@
 
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "shell/InstrumentPanel.h"
 #include "shell/MainFormLayout.h"
 #include "shell/PlainMessage.h"
+#include "world/BaseObserver.h"
 #include "world/I_Flugzeug.h"
 
 #include <QAction>
+#include <QSpinBox>
 
 namespace {
 const QString OptionsSection = QStringLiteral("Optionen");
@@ -44,6 +47,25 @@ void TfrmMainTalvex::mm2OptShowRadialsClick() {
 }
 
 void TfrmMainTalvex::mm2OptShowRBClick() {
+    DrawRadials();
+}
+
+void TfrmMainTalvex::mm2OptRMImitzweiZeigernClick() {
+    const bool twoNeedles = mm2OptRMImitzweiZeigern->isChecked();
+    const int newCode = twoNeedles ? icRMI2 : icRMI;
+    const int oldCode = twoNeedles ? icRMI : icRMI2;
+    if (const auto plane = ActivePlane()) {
+        const TNotificationBracket bracket;
+        // The left slot never holds an RMI. The replacement is tuned to no
+        // station; RMIs of other aircraft keep their kind until replaced.
+        for (int slot = 1; slot < TFlugzeug::SlotCount; ++slot) {
+            const auto instrument = plane->GetInstrument(slot);
+            if (instrument && instrument->GetVisible() && instrument->GetTyp() == oldCode)
+                plane->AddInstrument(newCode, slot, true);
+        }
+    }
+    UpdateInstrumentPanel(seFlugzeug->value() - 1);
+    // A replaced RMI took its bearing lines with it.
     DrawRadials();
 }
 

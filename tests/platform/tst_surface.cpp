@@ -65,6 +65,7 @@ private slots:
     void hitTestPicksTopmostTakingLayer();
     void pressedLayerKeepsTheMouseUntilRelease();
     void movesWithoutPressReportLayerAndCursor();
+    void pressedLayerShowsItsCursorWhileHeld();
     void bringToFrontAndSendToBack();
     void nestedBracketRepaintsOnce();
     void changesOutsideBracketsRepaintEach();
@@ -166,6 +167,38 @@ void TestSurface::movesWithoutPressReportLayerAndCursor() {
     QTRY_COMPARE(moves.count(), 3);
     QCOMPARE(moves.last().at(2).value<BitmapLayer*>(), nullptr);
     QCOMPARE(s.surface.cursor().shape(), Qt::ArrowCursor);
+}
+
+void TestSurface::pressedLayerShowsItsCursorWhileHeld() {
+    Stack s;
+    BitmapLayer* plane = s.Add(QStringLiteral("plane"), QRectF(50, 50, 20, 20));
+    plane->SetCursor(Qt::PointingHandCursor);
+    s.surface.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s.surface));
+    // As a map editor does: the pressed layer takes the drag cursor, and
+    // gets its own back on release.
+    QObject::connect(&s.surface, &ImageSurface::MouseDown, &s.surface,
+                     [](QMouseEvent*, const QPointF&, BitmapLayer* layer) {
+                         if (layer) layer->SetCursor(Qt::DragMoveCursor);
+                     });
+    QObject::connect(&s.surface, &ImageSurface::MouseUp, &s.surface,
+                     [](QMouseEvent*, const QPointF&, BitmapLayer* layer) {
+                         if (layer) layer->SetCursor(Qt::PointingHandCursor);
+                     });
+    SendMouse(&s.surface, QEvent::MouseMove, QPointF(55, 55), Qt::NoButton, Qt::NoButton);
+    QCOMPARE(s.surface.cursor().shape(), Qt::PointingHandCursor);
+    SendMouse(&s.surface, QEvent::MouseButtonPress, QPointF(55, 55), Qt::LeftButton, Qt::LeftButton);
+    QCOMPARE(s.surface.cursor().shape(), Qt::DragMoveCursor);
+    // Dragged off the layer, the cursor stays the pressed layer's.
+    SendMouse(&s.surface, QEvent::MouseMove, QPointF(5, 5), Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(s.surface.cursor().shape(), Qt::DragMoveCursor);
+    SendMouse(&s.surface, QEvent::MouseButtonRelease, QPointF(5, 5), Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(s.surface.cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(plane->Cursor(), Qt::PointingHandCursor);
+    // Released over the layer: its own cursor again.
+    SendMouse(&s.surface, QEvent::MouseButtonPress, QPointF(55, 55), Qt::LeftButton, Qt::LeftButton);
+    SendMouse(&s.surface, QEvent::MouseButtonRelease, QPointF(55, 55), Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(s.surface.cursor().shape(), Qt::PointingHandCursor);
 }
 
 void TestSurface::bringToFrontAndSendToBack() {
