@@ -147,6 +147,9 @@ void TfrmMainTalvex::ImgNavMouseUp(BitmapLayer* layer) {
 // show again when it grows.
 
 void TfrmMainTalvex::ImgNavCanResize(int newWidth, int newHeight) {
+    // Start-up sizes the map itself once it has made the radial layer; a
+    // resize before then touches nothing.
+    if (!RadialLayer) return;
     newWidth = std::max(1, newWidth);
     newHeight = std::max(1, newHeight);
     if (ImgNav->Bitmap().Width() == newWidth && ImgNav->Bitmap().Height() == newHeight) {
@@ -157,13 +160,10 @@ void TfrmMainTalvex::ImgNavCanResize(int newWidth, int newHeight) {
     ImgNav->SetBitmapSize(newWidth, newHeight);
     ImgNav->setGeometry(0, 0, newWidth, newHeight);
     ImgNav->Bitmap().Fill(0xFFFFFFFF);
-    // Before start-up has made the radial layer there is none to resize.
-    if (RadialLayer) {
-        RadialLayer->Bitmap().SetSize(newWidth, newHeight);
-        RadialLayer->Bitmap().Clear(0x00FFFFFF);
-        RadialLayer->SetLocation(QRectF(0, 0, newWidth, newHeight));
-        DrawRadials();
-    }
+    RadialLayer->Bitmap().SetSize(newWidth, newHeight);
+    RadialLayer->Bitmap().Clear(0x00FFFFFF);
+    RadialLayer->SetLocation(QRectF(0, 0, newWidth, newHeight));
+    DrawRadials();
     if (Flugweg) Flugweg->Resize(newWidth, newHeight);
     ImgNav->EndUpdate();
 }

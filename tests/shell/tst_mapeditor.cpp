@@ -58,6 +58,7 @@ private slots:
     void randomPositionOfTheAircraft();
     void hidingTheAircraft();
     void resizeKeepsCoordinates();
+    void optionsSwitchTheLines();
 };
 
 void TestMapEditor::stationsAreNumberedPerType() {
@@ -348,6 +349,36 @@ void TestMapEditor::resizeKeepsCoordinates() {
     QCOMPARE(form->Stationen[0]->GetPosition(), (TSinglePoint{700, 300}));
     QCOMPARE(form->Flugzeuge[0]->GetPosition(), (TSinglePoint{650, 350}));
     QCOMPARE(form->RadialLayer->Bitmap().Width(), 900);
+}
+
+void TestMapEditor::optionsSwitchTheLines() {
+    TModalRecorder recorder;
+    const auto form = NewMainForm(true);
+    ClickButton(*form, "btnNDBAdd");
+    ClickButton(*form, "btnVORadd");
+    form->Stationen[0]->SetPosition(TSinglePoint{100, 100});
+    form->Stationen[1]->SetPosition(TSinglePoint{500, 150});
+    form->Flugzeuge[0]->SetPosition(TSinglePoint{300, 60});
+    ClickButton(*form, "sbRBI2");
+    QVERIFY(Pick(*form, "cbFreq2", "NDB 1"));
+    ClickButton(*form, "sbVOR3");
+    QVERIFY(Pick(*form, "cbFreq3", "VOR 1"));
+    const auto green = [&] {
+        // The solid radial north of the station (FROM, course 360).
+        const TColor32 p = form->RadialLayer->Bitmap().Pixel(500, 100);
+        return (p >> 24) > 0x60 && (p & 0xFF00) != 0;
+    };
+    QVERIFY(Blue(form->RadialLayer->Bitmap()) > 100);
+    QVERIFY(green());
+    form->mm2OptShowRB->trigger();
+    QCOMPARE(Blue(form->RadialLayer->Bitmap()), 0);
+    QVERIFY(green());
+    form->mm2OptShowRadials->trigger();
+    QVERIFY(!green());
+    form->mm2OptShowRB->trigger();
+    form->mm2OptShowRadials->trigger();
+    QVERIFY(Blue(form->RadialLayer->Bitmap()) > 100);
+    QVERIFY(green());
 }
 
 QTEST_MAIN(TestMapEditor)
