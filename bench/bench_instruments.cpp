@@ -3,7 +3,6 @@
 // instrument in the left panel slot.
 
 #include "instruments/I_Instrumente.h"
-#include "instruments/InstrumentRegistry.h"
 #include "platform/ImageSurface.h"
 #include "world/I_Flugzeug.h"
 #include "world/I_Stations.h"
@@ -29,7 +28,6 @@ TSinglePoint OnRadial(float radialDeg, float distance) {
 // way the program does it.
 struct TBenchRig {
     explicit TBenchRig(int code) {
-        RegisterInstruments();
         nav.SetBitmapSize(1000, 800);
         panel.SetBitmapSize(750, 250);
         radial = std::make_shared<TRadialLayer>([] {});

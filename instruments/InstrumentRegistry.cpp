@@ -9,7 +9,9 @@
 #include "instruments/VOR.h"
 #include "world/InstrumentFactory.h"
 
-void RegisterInstruments() {
+namespace {
+
+bool Register() {
     SetInstrumentFactory([](int instrType, ImageSurface* image, int left, int top, int width,
                             const std::shared_ptr<IObserver>& radial) -> std::shared_ptr<IInstrument> {
         switch (instrType) {
@@ -31,4 +33,9 @@ void RegisterInstruments() {
             return nullptr;
         }
     });
+    return true;
 }
+
+} // namespace
+
+extern "C" const bool PeilomatInstrumentsRegistered = Register();

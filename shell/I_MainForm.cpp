@@ -4,7 +4,6 @@
 #include "world/FlugwegLayer.h"
 #include "shell/SzenenDatei.h"
 
-#include "instruments/InstrumentRegistry.h"
 #include "platform/ApplicationHelp.h"
 #include "platform/ImageSurface.h"
 #include "platform/Paths.h"
@@ -37,7 +36,6 @@
 
 #include <chrono>
 #include <cmath>
-#include <mutex>
 #include <numbers>
 
 // The main window's spine: construction, start-up, activation, closing and
@@ -46,21 +44,10 @@
 // selectors, aircraft selector), MapEditor (adding, placing and dragging on
 // the map), Animation (flight and speed), Options (menu options and looks).
 
-namespace {
-
-// Instruments are registered once per process, whoever creates a window first.
-void RegisterInstrumentsOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { RegisterInstruments(); });
-}
-
-} // namespace
-
 TfrmMainTalvex::TfrmMainTalvex(QWidget* parent)
     : TfrmBase(QStringLiteral("frmMainTalvex"), QSize(DesignWidth, DesignHeight), parent) {
     SetOpenCentred(true);
     setProperty("helpContext", 1001);
-    RegisterInstrumentsOnce();
     // The layout is made for a small sans-serif face at 8 points, whatever
     // the desktop's font size; set before any control exists, so all take it.
     ApplyDesignFont();

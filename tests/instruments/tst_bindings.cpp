@@ -1,7 +1,6 @@
 // Binding instruments to aircraft and stations, and the aircraft's instrument
 // slots, with real aircraft and stations.
 #include "instruments/InstrumentMitStation.h"
-#include "instruments/InstrumentRegistry.h"
 #include "instruments/KursKreisel.h"
 #include "instruments/RMI2.h"
 #include "instruments/VOR.h"
@@ -59,7 +58,6 @@ class TstBindings : public QObject {
     std::shared_ptr<TNDB_S> ndbB;
 
 private slots:
-    void initTestCase() { RegisterInstruments(); }
 
     void init() {
         nav = std::make_unique<ImageSurface>();

@@ -1,5 +1,4 @@
 // The heading indicator: its card follows the aircraft heading, nothing else.
-#include "instruments/InstrumentRegistry.h"
 #include "instruments/KursKreisel.h"
 #include "tests/support/instrumentprobe.h"
 #include "world/I_Flugzeug.h"
@@ -15,7 +14,6 @@ class TstKursKreisel : public QObject {
     std::shared_ptr<TKursKreisel> kk;
 
 private slots:
-    void initTestCase() { RegisterInstruments(); }
     void init() {
         nav = std::make_unique<ImageSurface>();
         nav->SetBitmapSize(400, 400);

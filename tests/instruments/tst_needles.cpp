@@ -1,6 +1,5 @@
 // The one-needle instruments RBI, MDI and RMI: where the needle points, how
 // the card turns, and what a change costs on screen.
-#include "instruments/InstrumentRegistry.h"
 #include "instruments/MDI.h"
 #include "instruments/RBI.h"
 #include "instruments/RMI.h"
@@ -41,7 +40,6 @@ class TstNeedles : public QObject {
     }
 
 private slots:
-    void initTestCase() { RegisterInstruments(); }
     void init() {
         nav = std::make_unique<ImageSurface>();
         nav->SetBitmapSize(400, 400);

@@ -1,6 +1,5 @@
 // The two-needle RMI: two independent station bindings, a hollow second
 // needle and the needle legends below the bezel.
-#include "instruments/InstrumentRegistry.h"
 #include "instruments/RMI2.h"
 #include "tests/support/instrumentprobe.h"
 #include "world/I_Flugzeug.h"
@@ -71,7 +70,6 @@ class TstRMI2 : public QObject {
     std::shared_ptr<TRMI2> rmi;
 
 private slots:
-    void initTestCase() { RegisterInstruments(); }
     void init() {
         nav = std::make_unique<ImageSurface>();
         nav->SetBitmapSize(400, 400);

@@ -1,7 +1,6 @@
 #include "tests/support/coursefixture.h"
 
 #include "instruments/InstrumentMitStation.h"
-#include "instruments/InstrumentRegistry.h"
 
 #include <QColor>
 
@@ -10,7 +9,6 @@
 #include <numbers>
 
 TCourseRig::TCourseRig(const TSinglePoint& planePos, const TSinglePoint& stationPos) {
-    RegisterInstruments();
     nav.SetBitmapSize(1000, 800);
     planePanel.SetBitmapSize(750, 250);
     panel.SetBitmapSize(250, 250);

@@ -2,7 +2,6 @@
 // to a VOR and an RBI tuned to an NDB, with the radial and bearing lines the
 // program draws for them.
 //   help-map --out FILE.png
-#include "instruments/InstrumentRegistry.h"
 #include "platform/ImageSurface.h"
 #include "world/I_Flugzeug.h"
 #include "world/I_Stations.h"
@@ -43,7 +42,6 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
-    RegisterInstruments();
 
     constexpr int W = 640;
     constexpr int H = 380;

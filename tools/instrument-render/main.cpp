@@ -4,7 +4,6 @@
 #include "RenderArgs.h"
 
 #include "instruments/ADF.h"
-#include "instruments/InstrumentRegistry.h"
 #include "platform/ImageSurface.h"
 #include "world/I_Flugzeug.h"
 #include "world/I_Stations.h"
@@ -75,7 +74,6 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
 
-    RegisterInstruments();
     ImageSurface imgNav;
     imgNav.SetBitmapSize(1000, 800);
     ImageSurface imgInstr;
