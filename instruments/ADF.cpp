@@ -96,7 +96,6 @@ bool TADF::UpdateHeading(bool redraw) {
 }
 
 void TADF::SetScaleHeading(float value) {
-    if (FTyp == 0) return;
     const float a = NormalizeAngle(value);
     if (a == FScaleHeading) return;
     FScaleHeading = a;

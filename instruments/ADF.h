@@ -14,7 +14,7 @@ public:
     float GetRB();
     float GetScaleHeading() const { return FScaleHeading; }
     // Turns the card; the RBI's card is fixed and ignores it.
-    void SetScaleHeading(float value);
+    virtual void SetScaleHeading(float value);
     bool GetNOSW() const { return FMainDirections; }
     void SetNOSW(bool value);
 

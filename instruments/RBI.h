@@ -9,6 +9,9 @@ public:
     static std::shared_ptr<TRBI> Create(ImageSurface* image, int left, int top, int width,
                                         const std::shared_ptr<IObserver>& radial);
 
+    // The card is fixed with 0 at the top.
+    void SetScaleHeading(float) override {}
+
 protected:
     TRBI() = default;
     void Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
