@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
@@ -60,6 +61,8 @@ void TfrmBase::LoadFromIni() {
     FKeepInnerSize = FResizeWidth <= 0 && FResizeHeight <= 0;
     if (FResizeWidth <= 0) FResizeWidth = width();
     if (FResizeHeight <= 0) FResizeHeight = height();
+    // A damaged size would cost gigabytes of window memory, and be written back.
+    FitToScreen();
 
     // The normal geometry is set in both states, so that the window system
     // also knows where to return to from maximised.
@@ -70,6 +73,41 @@ void TfrmBase::LoadFromIni() {
         FSaveSize = false;
     } else {
         FSaveSize = true;
+    }
+}
+
+void TfrmBase::FitToScreen() {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary) return;
+    // The part of the title bar that must be on a screen to grab it.
+    static constexpr qint64 TitleBarHeight = 24;
+    static constexpr qint64 TitleBarReach = 100;
+    auto holds = [this](const QRect& a) {
+        // 64-bit, as the values come from a file and may be anything.
+        const qint64 left = FResizeLeft, top = FResizeTop;
+        const qint64 across =
+            std::min<qint64>(left + FResizeWidth, qint64(a.x()) + a.width()) - std::max<qint64>(left, a.x());
+        const qint64 down =
+            std::min<qint64>(top + TitleBarHeight, qint64(a.y()) + a.height()) - std::max<qint64>(top, a.y());
+        return across >= std::min<qint64>(TitleBarReach, FResizeWidth) && down >= TitleBarHeight / 2;
+    };
+    auto holder = [&holds]() -> const QScreen* {
+        for (const QScreen* s : QGuiApplication::screens())
+            if (holds(s->availableGeometry())) return s;
+        return nullptr;
+    };
+    const QScreen* screen = holder();
+    if (!FKeepInnerSize) {
+        const QRect available = (screen ? screen : primary)->availableGeometry();
+        FResizeWidth = std::min(FResizeWidth, available.width());
+        FResizeHeight = std::min(FResizeHeight, available.height());
+        // A window made narrower may have lost its grip on the screen.
+        screen = holder();
+    }
+    if (!screen) {
+        const QRect available = primary->availableGeometry();
+        FResizeLeft = available.x() + std::max(0, (available.width() - FResizeWidth) / 2);
+        FResizeTop = available.y() + std::max(0, (available.height() - FResizeHeight) / 2);
     }
 }
 

@@ -93,6 +93,10 @@ protected:
 private:
     void CreateFolder(const QString& folder);
     void LoadFromIni();
+    // Makes the geometry read from the file fit the screens: no larger than the
+    // screen that holds the title bar, and on the primary screen when the
+    // title bar would be on none.
+    void FitToScreen();
     void RecordGeometry();
     // Gives the window the recorded outer size (less the known frame).
     void ApplyRecordedSize();

@@ -50,6 +50,8 @@ private slots:
     void unreadableValuesGiveCurrentGeometry();
     void failedWriteIsReportedOnceAndWindowCloses();
     void folderThatCannotBeCreated();
+    void damagedGeometryIsFitted_data();
+    void damagedGeometryIsFitted();
     void opensCentredWithStoredSize_data();
     void opensCentredWithStoredSize();
     void versionInfoAndPaths();
@@ -236,10 +238,59 @@ void TestBaseFrm::folderThatCannotBeCreated() {
     QFile::remove(config + "/Quellbach");
 }
 
+// Geometry from the file is made to fit the screen, and what was fitted is
+// what gets written back.
+void TestBaseFrm::damagedGeometryIsFitted_data() {
+    QTest::addColumn<QRect>("stored");   // left, top, width, height as in the file
+    QTest::addColumn<QRect>("expected"); // empty: as stored
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize fullSize = screen.size();
+    QTest::newRow("normal") << QRect(40, 50, 400, 300) << QRect();
+    QTest::newRow("huge") << QRect(0, 0, 2147483647, 16777216) << QRect(screen.topLeft(), fullSize);
+    QTest::newRow("30000 wide") << QRect(10, 20, 30000, 300)
+                                << QRect(QPoint(10, 20), QSize(fullSize.width(), 300));
+    QTest::newRow("off every screen, negative")
+        << QRect(-30000, -30000, 400, 300)
+        << QRect(screen.x() + (screen.width() - 400) / 2, screen.y() + (screen.height() - 300) / 2, 400, 300);
+    QTest::newRow("off every screen, far right")
+        << QRect(2147483000, 100, 400, 300)
+        << QRect(screen.x() + (screen.width() - 400) / 2, screen.y() + (screen.height() - 300) / 2, 400, 300);
+    QTest::newRow("title bar above the screen")
+        << QRect(40, -200, 400, 300)
+        << QRect(screen.x() + (screen.width() - 400) / 2, screen.y() + (screen.height() - 300) / 2, 400, 300);
+}
+
+void TestBaseFrm::damagedGeometryIsFitted() {
+    QFETCH(QRect, stored);
+    QFETCH(QRect, expected);
+    if (expected.isNull()) expected = stored;
+    QVERIFY(ForceDirectories(QFileInfo(IniPath()).path()));
+    {
+        TIniFile ini(IniPath());
+        ini.WriteInteger(Section, "Left", stored.x());
+        ini.WriteInteger(Section, "Top", stored.y());
+        ini.WriteInteger(Section, "Width", stored.width());
+        ini.WriteInteger(Section, "Height", stored.height());
+        QVERIFY(ini.UpdateFile());
+    }
+    {
+        TfrmBase w(Section, DesignSize);
+        QCOMPARE(QRect(w.ResizeLeft(), w.ResizeTop(), w.ResizeWidth(), w.ResizeHeight()), expected);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTRY_COMPARE(w.frameGeometry(), expected);
+        QVERIFY(w.close());
+    }
+    const TIniFile ini(IniPath());
+    QCOMPARE(QRect(ini.ReadInteger(Section, "Left", -1), ini.ReadInteger(Section, "Top", -1),
+                   ini.ReadInteger(Section, "Width", -1), ini.ReadInteger(Section, "Height", -1)),
+             expected);
+}
+
 void TestBaseFrm::opensCentredWithStoredSize_data() {
     QTest::addColumn<QSize>("stored");
     QTest::newRow("fits the screen") << QSize(400, 300);
-    QTest::newRow("larger than the screen") << QSize(5000, 4000);
+    QTest::newRow("larger than the screen: fitted") << QSize(5000, 4000);
 }
 
 // The stored position does not decide where a centred window opens; its size does.
@@ -258,7 +309,7 @@ void TestBaseFrm::opensCentredWithStoredSize() {
     w.SetOpenCentred(true);
     w.show();
     const QRect screen = w.screen()->availableGeometry();
-    QTRY_COMPARE(w.frameGeometry().size(), stored);
+    QTRY_COMPARE(w.frameGeometry().size(), stored.boundedTo(screen.size()));
     if (stored.width() < screen.width()) {
         const QPoint expected(screen.center().x() - w.frameGeometry().width() / 2,
                               screen.center().y() - w.frameGeometry().height() / 2);
