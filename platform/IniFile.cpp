@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <limits>
 
@@ -18,25 +19,65 @@ bool SameName(const QString& a, const QString& b) {
 TIniFile::TIniFile(const QString& fileName) : m_fileName(fileName) {
     QFile file(fileName);
     const QFileInfo info(fileName);
-    if (!info.isFile() || info.size() > MaxFileSize || !file.open(QIODevice::ReadOnly)) return;
+    if (!info.isFile()) return;
+    if (info.size() > MaxFileSize || !file.open(QIODevice::ReadOnly)) {
+        m_unreadable = true;
+        return;
+    }
     // Read one byte more than the cap so a file that grew since the size check is still caught.
     const QByteArray data = file.read(MaxFileSize + 1);
-    if (data.size() > MaxFileSize || data.contains('\0')) return;
+    if (data.size() > MaxFileSize || file.error() != QFileDevice::NoError) {
+        m_unreadable = true;
+        return;
+    }
 
     QString text;
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    text = utf8.decode(data);
-    if (utf8.hasError()) {
-        m_utf8 = false;
-        text = QString::fromLatin1(data);
+    if (data.startsWith("\xff\xfe") || data.startsWith("\xfe\xff")) {
+        const bool little = data.startsWith("\xff\xfe");
+        m_encoding = little ? TEncoding::Utf16LE : TEncoding::Utf16BE;
+        QStringDecoder utf16(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        text = utf16.decode(data.mid(2));
+        if (utf16.hasError() || data.size() % 2 != 0 || text.contains(QChar(0))) {
+            m_unreadable = true;
+            return;
+        }
+        m_crlf = text.contains(QLatin1String("\r\n"));
+    } else {
+        if (data.contains('\0')) {
+            m_unreadable = true;
+            return;
+        }
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        text = utf8.decode(data);
+        if (utf8.hasError()) {
+            m_encoding = TEncoding::Latin1;
+            text = QString::fromLatin1(data);
+        }
+        m_crlf = data.contains("\r\n");
     }
-    m_crlf = data.contains("\r\n");
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     m_lines = text.split(QLatin1Char('\n'));
     if (!m_lines.isEmpty() && m_lines.last().isEmpty()) m_lines.removeLast();
     m_loaded = true;
+}
+
+QString TIniFile::BackupName(const QString& fileName) {
+    return fileName + QStringLiteral(".bak");
+}
+
+bool TIniFile::MoveAside(QString* backupName) {
+    const QString backup = BackupName(m_fileName);
+    if (backupName) *backupName = backup;
+    if (QFileInfo(backup).isFile()) QFile::remove(backup);
+    if (!QFile::rename(m_fileName, backup)) return false;
+    m_unreadable = false;
+    m_loaded = false;
+    m_lines.clear();
+    m_encoding = TEncoding::Utf8;
+    m_crlf = false;
+    return true;
 }
 
 bool TIniFile::IsSectionLine(const QString& line, QString* name) {
@@ -209,10 +250,36 @@ bool TIniFile::UpdateFile() {
         m_lastError = WriteErrorMessage(m_fileName);
         return false;
     }
+    // What could not be read holds the user's settings all the same.
+    if (m_unreadable) {
+        m_lastError = WriteErrorMessage(m_fileName);
+        return false;
+    }
     const QString eol = m_crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
     QString text = m_lines.join(eol);
     if (!m_lines.isEmpty()) text += eol;
-    const QByteArray data = m_utf8 ? text.toUtf8() : text.toLatin1();
+    QByteArray data;
+    switch (m_encoding) {
+    case TEncoding::Utf8:
+        data = text.toUtf8();
+        break;
+    case TEncoding::Latin1:
+        data = text.toLatin1();
+        break;
+    case TEncoding::Utf16LE:
+    case TEncoding::Utf16BE: {
+        QStringEncoder utf16(m_encoding == TEncoding::Utf16LE ? QStringEncoder::Utf16LE
+                                                              : QStringEncoder::Utf16BE,
+                             QStringEncoder::Flag::WriteBom);
+        data = utf16.encode(text);
+        break;
+    }
+    }
+    // Never more than the reader takes, or the next start would lose it all.
+    if (data.size() > MaxFileSize) {
+        m_lastError = WriteErrorMessage(m_fileName);
+        return false;
+    }
 
     // Unbuffered, so that a disk that fills up shows in write()'s count: a
     // buffered QSaveFile takes a short write at flush for success and commits

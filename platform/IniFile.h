@@ -11,9 +11,15 @@
 // The file is read once, at construction, into memory; Write... calls change
 // only the memory copy, and UpdateFile writes the whole file back atomically
 // (temporary file + rename), so a crash or a full disk never leaves a truncated
-// file behind. A file that cannot be read (missing, a folder, larger than
-// MaxFileSize, or holding NUL bytes) reads as empty: every value is its
-// default, and the next UpdateFile replaces it.
+// file behind. The file is kept in the encoding and with the line ends it came
+// in: UTF-8, Latin-1, or UTF-16 with a byte-order mark as Windows editors save
+// it. A missing file reads as empty. A file that exists but cannot be read
+// (larger than MaxFileSize, holding NUL bytes outside UTF-16, or a read error)
+// reads as empty too, and is never overwritten: UpdateFile refuses, so that the
+// user's settings are not lost; MoveAside keeps it under another name.
+//
+// What UpdateFile writes never exceeds MaxFileSize, so a file this class wrote
+// always reads back.
 //
 // Writing a key that exists replaces its value in place; a new key goes after
 // the last key of its section; a new section goes at the end of the file. So
@@ -29,6 +35,15 @@ public:
     QString FileName() const { return m_fileName; }
     // The file existed and could be read at construction.
     bool Loaded() const { return m_loaded; }
+    // The file exists as a file but could not be read as settings.
+    bool Unreadable() const { return m_unreadable; }
+    // Renames the file to <file>.bak, replacing an older one; afterwards the
+    // settings start empty and UpdateFile creates a new file.
+    bool MoveAside(QString* backupName = nullptr);
+    static QString BackupName(const QString& fileName);
+
+    enum class TEncoding { Utf8, Latin1, Utf16LE, Utf16BE };
+    TEncoding Encoding() const { return m_encoding; }
 
     bool SectionExists(const QString& section) const;
     bool ValueExists(const QString& section, const QString& key) const;
@@ -71,7 +86,8 @@ private:
     QString m_fileName;
     QStringList m_lines;
     bool m_loaded = false;
-    bool m_utf8 = true;  // the file's own encoding is kept on writing (else Latin-1)
-    bool m_crlf = false; // line breaks of the file as found
+    bool m_unreadable = false;
+    TEncoding m_encoding = TEncoding::Utf8; // the file's own encoding is kept on writing
+    bool m_crlf = false;                    // line breaks of the file as found
     QString m_lastError;
 };

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileDevice>
 #include <QStandardPaths>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,7 +41,12 @@ private slots:
     void writeKeepsOtherContentAndOrder();
     void writeUpdatesInPlaceAndAppendsNewKeys();
     void writeKeepsLineEndingsAndEncoding();
-    void writeReplacesUnreadableFile();
+    void unreadableFileIsKept_data();
+    void unreadableFileIsKept();
+    void sizeCapIsOneRule_data();
+    void sizeCapIsOneRule();
+    void utf16RoundTrip_data();
+    void utf16RoundTrip();
     void failedWriteLeavesOldFile_data();
     void failedWriteLeavesOldFile();
     void versionRecord();
@@ -207,13 +213,106 @@ void TestIniFile::writeKeepsLineEndingsAndEncoding() {
     QCOMPARE(ReadAll(Path()), latin1 + "N=1\r\n");
 }
 
-void TestIniFile::writeReplacesUnreadableFile() {
-    QByteArray binary("\x00\x01garbage", 9);
-    WriteAll(Path(), binary);
+// A file that cannot be read is never overwritten; moved aside, it is kept as
+// <file>.bak (replacing an older one) and a new file starts empty.
+void TestIniFile::unreadableFileIsKept_data() {
+    QTest::addColumn<QByteArray>("content");
+    QByteArray huge("[Optionen]\nRtSm=1\n");
+    huge += QByteArray(int(TIniFile::MaxFileSize), ';');
+    QTest::newRow("binary") << QByteArray("\x00\x01garbage", 9);
+    QTest::newRow("over the cap") << huge;
+    QTest::newRow("UTF-16 with an odd byte") << QByteArray("\xff\xfe[\x00O\x00]", 7);
+}
+
+void TestIniFile::unreadableFileIsKept() {
+    QFETCH(QByteArray, content);
+    WriteAll(Path(), content);
+    WriteAll(TIniFile::BackupName(Path()), "older backup");
     TIniFile ini(Path());
+    QVERIFY(ini.Unreadable());
+    ini.WriteInteger("Optionen", "RtSm", 1);
+    QVERIFY(!ini.UpdateFile());
+    QCOMPARE(ini.LastError(), TIniFile::WriteErrorMessage(Path()));
+    QCOMPARE(ReadAll(Path()), content);
+
+    QString backup;
+    QVERIFY(ini.MoveAside(&backup));
+    QCOMPARE(backup, Path() + ".bak");
+    QCOMPARE(ReadAll(backup), content);
+    QVERIFY(!QFile::exists(Path()));
     ini.WriteInteger("Optionen", "RtSm", 1);
     QVERIFY(ini.UpdateFile());
     QCOMPARE(ReadAll(Path()), QByteArray("[Optionen]\nRtSm=1\n"));
+    QVERIFY(!TIniFile(Path()).Unreadable());
+}
+
+// The reader takes files up to MaxFileSize; the writer never writes more.
+void TestIniFile::sizeCapIsOneRule_data() {
+    QTest::addColumn<int>("fileSize");
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<bool>("written"); // after adding the 5 bytes "N=1\n" + nothing else
+    const int cap = int(TIniFile::MaxFileSize);
+    const int grow = int(QByteArray("N=1\n").size());
+    QTest::newRow("cap - 5: grows to the cap") << cap - grow << true << true;
+    QTest::newRow("cap - 4: would grow past it") << cap - grow + 1 << true << false;
+    QTest::newRow("exactly the cap") << cap << true << false;
+    QTest::newRow("one byte over") << cap + 1 << false << false;
+}
+
+void TestIniFile::sizeCapIsOneRule() {
+    QFETCH(int, fileSize);
+    QFETCH(bool, readable);
+    QFETCH(bool, written);
+    // "[S]\n" then one comment line that fills the file to its size.
+    QByteArray content("[S]\n;");
+    content += QByteArray(fileSize - content.size() - 1, 'x');
+    content += '\n';
+    QCOMPARE(content.size(), fileSize);
+    WriteAll(Path(), content);
+
+    TIniFile ini(Path());
+    QCOMPARE(ini.Loaded(), readable);
+    QCOMPARE(ini.Unreadable(), !readable);
+    ini.WriteInteger("S", "N", 1);
+    QCOMPARE(ini.UpdateFile(), written);
+    const QByteArray after = ReadAll(Path());
+    QVERIFY(after.size() <= TIniFile::MaxFileSize || !readable);
+    if (written) {
+        QCOMPARE(after.size(), TIniFile::MaxFileSize);
+        QCOMPARE(TIniFile(Path()).ReadInteger("S", "N", 0), 1); // what was written reads back
+    } else {
+        QCOMPARE(after, content);
+    }
+}
+
+// UTF-16 with a byte-order mark, as Windows editors save INI files, is read
+// and written back in its encoding, with its line ends.
+void TestIniFile::utf16RoundTrip_data() {
+    QTest::addColumn<bool>("littleEndian");
+    QTest::addColumn<QString>("eol");
+    QTest::newRow("UTF-16LE, CR LF") << true << "\r\n";
+    QTest::newRow("UTF-16LE, LF") << true << "\n";
+    QTest::newRow("UTF-16BE, CR LF") << false << "\r\n";
+}
+
+void TestIniFile::utf16RoundTrip() {
+    QFETCH(bool, littleEndian);
+    QFETCH(QString, eol);
+    const auto encode = [&](const QString& text) {
+        QStringEncoder enc(littleEndian ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE,
+                           QStringEncoder::Flag::WriteBom);
+        return QByteArray(enc.encode(text));
+    };
+    const QString original = "[Optionen]" + eol + "ShowRB=0" + eol + "Name=Grün" + eol;
+    WriteAll(Path(), encode(original));
+    TIniFile ini(Path());
+    QVERIFY(ini.Loaded());
+    QCOMPARE(ini.Encoding(), littleEndian ? TIniFile::TEncoding::Utf16LE : TIniFile::TEncoding::Utf16BE);
+    QCOMPARE(ini.ReadBool("Optionen", "ShowRB", true), false);
+    QCOMPARE(ini.ReadString("Optionen", "Name", QString()), QString("Grün"));
+    ini.WriteBool("Optionen", "RtSm", true);
+    QVERIFY(ini.UpdateFile());
+    QCOMPARE(ReadAll(Path()), encode(original + "RtSm=1" + eol));
 }
 
 void TestIniFile::failedWriteLeavesOldFile_data() {
