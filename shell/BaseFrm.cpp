@@ -50,7 +50,16 @@ void TfrmBase::CreateFolder(const QString& folder) {
 }
 
 void TfrmBase::LoadFromIni() {
-    const TIniFile ini(FIniFileName);
+    TIniFile ini(FIniFileName);
+    if (ini.Unreadable()) {
+        // The user's settings may still be in there: kept, not overwritten.
+        QString backup;
+        if (ini.MoveAside(&backup))
+            ShowPlainMessage(
+                QStringLiteral("Die Einstellungsdatei ") + FIniFileName +
+                QStringLiteral(" konnte nicht gelesen werden. Sie wurde als ") + backup +
+                QStringLiteral(" aufbewahrt; das Programm beginnt mit den Standardeinstellungen."));
+    }
     const QString section = objectName();
     const bool maximised = ini.ReadBool(section, QStringLiteral("WindowState"), false);
     FResizeWidth = ini.ReadInteger(section, QStringLiteral("Width"), -1);

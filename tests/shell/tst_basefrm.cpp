@@ -50,6 +50,8 @@ private slots:
     void unreadableValuesGiveCurrentGeometry();
     void failedWriteIsReportedOnceAndWindowCloses();
     void folderThatCannotBeCreated();
+    void unreadableFileKeptAsBackup_data();
+    void unreadableFileKeptAsBackup();
     void damagedGeometryIsFitted_data();
     void damagedGeometryIsFitted();
     void opensCentredWithStoredSize_data();
@@ -236,6 +238,50 @@ void TestBaseFrm::folderThatCannotBeCreated() {
     w.reset();
     QCOMPARE(m_messages.size(), 3);
     QFile::remove(config + "/Quellbach");
+}
+
+// A settings file that cannot be read is kept as Talvex.ini.bak (an older one
+// replaced) before anything is written, and one message names both files.
+void TestBaseFrm::unreadableFileKeptAsBackup_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("kept");
+    QByteArray huge("[frmMainTalvex]\nWidth=500\n");
+    huge += QByteArray(int(TIniFile::MaxFileSize), ';');
+    QTest::newRow("binary") << QByteArray("\x7f"
+                                          "ELF\x02\x01\x00\x00",
+                                          8)
+                            << true;
+    QTest::newRow("over the cap") << huge << true;
+    QTest::newRow("readable: left alone") << QByteArray("[frmMainTalvex]\nWidth=500\n") << false;
+}
+
+void TestBaseFrm::unreadableFileKeptAsBackup() {
+    QFETCH(QByteArray, content);
+    QFETCH(bool, kept);
+    QVERIFY(ForceDirectories(QFileInfo(IniPath()).path()));
+    const QString backup = IniPath() + ".bak";
+    for (const auto& [path, data] : {std::pair{IniPath(), content}, std::pair{backup, QByteArray("older")}}) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(data);
+    }
+    {
+        auto w = NewShownWindow();
+        QVERIFY(w->close());
+    }
+    QFile b(backup);
+    QVERIFY(b.open(QIODevice::ReadOnly));
+    if (kept) {
+        QCOMPARE(b.readAll(), content);
+        QCOMPARE(m_messages, QStringList{"Die Einstellungsdatei " + IniPath() +
+                                         " konnte nicht gelesen werden. Sie wurde als " + backup +
+                                         " aufbewahrt; das Programm beginnt mit den Standardeinstellungen."});
+        // A new file with the geometry took its place.
+        QCOMPARE(KeysOf(IniPath()), QStringList({"WindowState", "Left", "Top", "Width", "Height"}));
+    } else {
+        QCOMPARE(b.readAll(), QByteArray("older"));
+        QVERIFY(m_messages.isEmpty());
+    }
 }
 
 // Geometry from the file is made to fit the screen, and what was fitted is
