@@ -107,12 +107,31 @@ struct TFactoryCall {
 };
 
 std::vector<TFactoryCall> g_calls;
+// Every fake made, so that each test can end by unbinding them: an instrument
+// bound to its aircraft and the aircraft holding it form a cycle that only
+// unbinding breaks.
+std::vector<std::shared_ptr<TFakeInstrument>> g_fakes;
+
+std::shared_ptr<TFakeInstrument> NewFake(int type) {
+    auto fake = std::make_shared<TFakeInstrument>(type);
+    g_fakes.push_back(fake);
+    return fake;
+}
+
+void UnbindFakes() {
+    for (const auto& fake : g_fakes) {
+        fake->SetPlaneSubject(nullptr);
+        fake->SetStationSubject(nullptr);
+        fake->SetStation2Subject(nullptr);
+    }
+    g_fakes.clear();
+}
 
 void InstallFakeFactory() {
     SetInstrumentFactory([](int type, ImageSurface* image, int left, int top, int width,
                             const std::shared_ptr<IObserver>& radial) -> std::shared_ptr<IInstrument> {
         g_calls.push_back({type, image, left, top, width, radial});
-        return std::make_shared<TFakeInstrument>(type);
+        return NewFake(type);
     });
 }
 
@@ -180,6 +199,7 @@ void TestFlugzeug::init() {
 }
 
 void TestFlugzeug::cleanup() {
+    UnbindFakes();
     SetInstrumentFactory(nullptr);
     g_calls.clear();
     m_radial.reset();
@@ -516,7 +536,7 @@ void TestFlugzeug::slotIndexOutsideRangeIsHarmless() {
     QFETCH(int, slot);
     auto plane = NewPlane();
     auto kk = plane->GetInstrument(0);
-    plane->SetInstrument(slot, std::make_shared<TFakeInstrument>(4));
+    plane->SetInstrument(slot, NewFake(4));
     QVERIFY(!plane->GetInstrument(slot));
     QCOMPARE(plane->GetInstrument(0), kk);
     QVERIFY(!plane->GetInstrument(1));
