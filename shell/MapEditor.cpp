@@ -75,7 +75,11 @@ void TfrmMainTalvex::btnAddFlugzeugClick() {
 // Random places
 
 void TfrmMainTalvex::btnRdmPosClick() {
-    if (const auto plane = ActivePlane()) plane->SetPosition(RandomMapPosition());
+    const auto plane = ActivePlane();
+    if (!plane) return;
+    // A jump, not a flight: the track takes up again at the new place.
+    if (Flugweg) Flugweg->Jump();
+    plane->SetPosition(RandomMapPosition());
 }
 
 void TfrmMainTalvex::MoveChosenStation(const QString& typ) {

@@ -629,6 +629,11 @@ void TestSzenenDatei::trackOptionResetAndClear() {
             form.tmrAnimationTimer();
         form.mm2FlugwegLoeschen->trigger();
         QCOMPARE(plane->Flugweg().Size(), std::size_t(1));
+        // A random position is a jump: no line across the map to it.
+        for (int i = 0; i < 20; ++i) form.tmrAnimationTimer();
+        form.btnRdmPos->click();
+        for (int i = 0; i < 20; ++i) form.tmrAnimationTimer();
+        QCOMPARE(plane->Flugweg().Stuecke().size(), std::size_t(2));
         form.mm2OptFlugweg->trigger();
         QVERIFY(!form.Flugweg->Shown());
         QVERIFY(form.close());
