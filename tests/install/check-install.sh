@@ -96,49 +96,57 @@ logfile() {
 }
 
 skin="$prefix/share/peilomat/MP10.ssk"
-: >"$work/stdout.txt"; : >"$work/stderr.txt"
-run -debug >>"$work/stdout.txt" 2>>"$work/stderr.txt" &
-pid=$!
-ready=0
-for _ in $(seq 1 100); do
-    if message_boxes >/dev/null; then break; fi
-    if ! kill -0 "$pid" 2>/dev/null; then break; fi
-    if [ "$haslog" = 1 ]; then
-        log=$(logfile)
-        case "$log" in *"$skin"*) ready=1; break ;; esac
-    elif [ -f "$home/config/Quellbach/Peilomat/Talvex.ini" ] || [ -d "$home/data/Quellbach/Peilomat" ]; then
-        ready=1; break
+# Starts the installed program with the given arguments, waits until it is up
+# (its log names the skin file, or its data folders exist), and ends it with
+# -quit, failing at once on a message box and never waiting long.
+start_and_quit() {
+    : >"$work/stdout.txt"; : >"$work/stderr.txt"
+    run "$@" >>"$work/stdout.txt" 2>>"$work/stderr.txt" &
+    pid=$!
+    ready=0
+    for _ in $(seq 1 100); do
+        if message_boxes >/dev/null; then break; fi
+        if ! kill -0 "$pid" 2>/dev/null; then break; fi
+        if [ "$haslog" = 1 ]; then
+            log=$(logfile)
+            case "$log" in *"$skin"*) ready=1; break ;; esac
+        elif [ -f "$home/config/Quellbach/Peilomat/Talvex.ini" ] || [ -d "$home/data/Quellbach/Peilomat" ]; then
+            ready=1; break
+        fi
+        sleep 0.1
+    done
+    boxes=0
+    if message_boxes >/dev/null; then
+        fail "the installed program showed a message box:"; message_boxes; boxes=1
+    elif ! kill -0 "$pid" 2>/dev/null; then
+        wait "$pid"; fail "the installed program ended by itself (exit code $?)"; cat "$work/stderr.txt"
+    elif [ "$ready" != 1 ]; then
+        fail "the installed program did not finish starting within 10 s"
     fi
-    sleep 0.1
-done
-boxes=0
-if message_boxes >/dev/null; then
-    fail "the installed program showed a message box:"; message_boxes; boxes=1
-elif ! kill -0 "$pid" 2>/dev/null; then
-    wait "$pid"; fail "the installed program ended by itself (exit code $?)"; cat "$work/stderr.txt"
-elif [ "$ready" != 1 ]; then
-    fail "the installed program did not finish starting within 10 s"
-fi
 
-if kill -0 "$pid" 2>/dev/null; then
-    quit_rc=0
-    ( run -quit >/dev/null 2>&1 ) & quitter=$!
-    for _ in $(seq 1 100); do kill -0 "$quitter" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$quitter" 2>/dev/null; then
-        kill -9 "$quitter" 2>/dev/null; fail "Talvex -quit did not return within 10 s"
-    else
-        wait "$quitter" || quit_rc=$?
-        [ "$quit_rc" = 0 ] || fail "Talvex -quit ended with exit code $quit_rc"
-    fi
-    for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     if kill -0 "$pid" 2>/dev/null; then
-        fail "the installed program did not end on -quit"
-    else
-        wait "$pid" || fail "the installed program ended with an error"
-        pid=
+        quit_rc=0
+        ( run -quit >/dev/null 2>&1 ) & quitter=$!
+        for _ in $(seq 1 100); do kill -0 "$quitter" 2>/dev/null || break; sleep 0.1; done
+        if kill -0 "$quitter" 2>/dev/null; then
+            kill -9 "$quitter" 2>/dev/null; fail "Talvex -quit did not return within 10 s"
+        else
+            wait "$quitter" || quit_rc=$?
+            [ "$quit_rc" = 0 ] || fail "Talvex -quit ended with exit code $quit_rc"
+        fi
+        for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+        if kill -0 "$pid" 2>/dev/null; then
+            fail "the installed program did not end on -quit"
+            kill -9 "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; pid=
+        else
+            wait "$pid" || fail "the installed program ended with an error"
+            pid=
+        fi
     fi
-fi
-if [ "$boxes" = 0 ] && message_boxes >/dev/null; then fail "a message box appeared on the way out:"; message_boxes; fi
+    if [ "$boxes" = 0 ] && message_boxes >/dev/null; then fail "a message box appeared on the way out:"; message_boxes; fi
+}
+
+start_and_quit -debug
 
 if [ "$haslog" = 1 ]; then
     log=$(logfile)
@@ -155,6 +163,18 @@ if [ "$haslog" = 1 ]; then
         [ "$opened" = 1 ] || fail "the debug log names no help file in share/peilomat/"
     fi
     [ "$failures" = 0 ] && [ -z "${PEILOMAT_SHOW_LOG:-}" ] || { echo "--- HHDebug.txt"; echo "$log"; }
+fi
+
+# "debug.debug" in the installed data folder switches the log on as well.
+if [ "$haslog" = 1 ]; then
+    rm -f "$prefix/bin/HHDebug.txt" "$home/tmp/HHDebug.txt"
+    : >"$prefix/share/peilomat/debug.debug"
+    start_and_quit
+    rm -f "$prefix/share/peilomat/debug.debug"
+    case "$(logfile)" in
+    *"$skin"*) ;;
+    *) fail "share/peilomat/debug.debug did not switch the debug log on" ;;
+    esac
 fi
 
 [ "$failures" = 0 ] && echo "installed layout, desktop entry, AppStream record and installed start are fine"
