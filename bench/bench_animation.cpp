@@ -116,6 +116,9 @@ void BuildScene(TScene& scene, int stations, int aircraft) {
         auto plane = TFlugzeug::Create(form.ImgNav, form.ImgInstr, TSinglePoint{x(random), y(random)}, i,
                                        form.IRadial);
         Tune(plane, vors, ndbs);
+        // A new aircraft is not the selected one yet shows what it was given;
+        // selecting and deselecting hides its instruments as a switch does.
+        plane->SetSelected(true);
         plane->SetSelected(false);
         form.Flugzeuge.push_back(plane);
     }
