@@ -1,9 +1,10 @@
 #include "shell/PlainMessage.h"
 
+#include "platform/HeadlessMessage.h"
+
 #include <QGuiApplication>
 #include <QMessageBox>
 
-#include <cstdio>
 #include <utility>
 
 namespace {
@@ -18,12 +19,7 @@ void ShowPlainMessage(const QString& text) {
         Handler()(text);
         return;
     }
-    const QString platform = QGuiApplication::platformName();
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ||
-        platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-        return;
-    }
+    if (PrintIfHeadless(text)) return;
     QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok);
     box.exec();
 }

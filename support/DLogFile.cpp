@@ -1,5 +1,6 @@
 #include "support/DLogFile.h"
 
+#include "platform/HeadlessMessage.h"
 #include "platform/Paths.h"
 #include "platform/VersionInfo.h"
 
@@ -15,7 +16,6 @@
 #include <QTemporaryFile>
 #include <QtHelp/qthelpversion.h>
 
-#include <cstdio>
 #include <utility>
 
 namespace {
@@ -282,11 +282,6 @@ void ShowWarning(const QString& text) {
         proc(text);
         return;
     }
-    const QString platform = QGuiApplication::platformName();
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ||
-        platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-        return;
-    }
+    if (PrintIfHeadless(text)) return;
     QMessageBox::warning(nullptr, QGuiApplication::applicationDisplayName(), text);
 }
