@@ -62,10 +62,11 @@ void TInstrument::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
     FRadial = radial;
 }
 
-std::unique_ptr<BitmapLayer> TInstrument::CreateFaceLayer(BitmapLayer::DrawMode mode, bool visible) const {
+std::unique_ptr<BitmapLayer> TInstrument::CreateFaceLayer(BitmapLayer::DrawMode mode, bool visible) {
     TImageLock lock(Image32);
     auto layer = std::make_unique<BitmapLayer>(Image32);
-    layer->Bitmap().SetSize(FWidth, FWidth);
+    if (FVisible) layer->Bitmap().SetSize(FWidth, FWidth);
+    FLayers.push_back(layer.get());
     layer->SetDrawMode(mode);
     layer->SetMasterAlpha(255);
     layer->SetVisible(visible);
@@ -77,8 +78,19 @@ void TInstrument::SetVisible(bool value) {
     if (value == FVisible) return;
     TImageLock lock(Image32);
     FVisible = value;
+    // A hidden instrument keeps no pixels (an aircraft that is not the
+    // active one carries three faces nobody sees); shown, it paints anew.
+    if (value) {
+        for (BitmapLayer* layer : FLayers)
+            layer->Bitmap().SetSize(FWidth, FWidth);
+    }
     ShowLayers(value);
-    if (value) Paint();
+    if (value) {
+        Paint();
+    } else {
+        for (BitmapLayer* layer : FLayers)
+            layer->Bitmap().SetSize(0, 0);
+    }
     lock.MarkChanged();
 }
 

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 // Merges every drawing step inside its lifetime into one screen update of the
 // instrument surface. Nesting is fine: only the outermost bracket repaints.
@@ -84,8 +85,9 @@ protected:
 
     // A layer over the instrument's square on the instrument image. The face
     // layer is opaque; needle instruments keep it hidden as the cached dial and
-    // show a blended needle layer made here instead.
-    std::unique_ptr<BitmapLayer> CreateFaceLayer(BitmapLayer::DrawMode mode, bool visible) const;
+    // show a blended needle layer made here instead. The layers hold pixels
+    // only while the instrument is shown (see SetVisible).
+    std::unique_ptr<BitmapLayer> CreateFaceLayer(BitmapLayer::DrawMode mode, bool visible);
 
     void PaintScale();
     // Legend of a needle outside the bezel: kind 1 lower right (filled needle),
@@ -135,5 +137,8 @@ protected:
     int FNRadialAttached = 0;
 
 private:
+    // Every layer made by CreateFaceLayer; they live as long as the instrument.
+    std::vector<BitmapLayer*> FLayers;
+
     void PaintKnob(float clockDeg, const QString& text);
 };

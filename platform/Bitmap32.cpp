@@ -1,11 +1,14 @@
 #include "platform/Bitmap32.h"
 
+#include "platform/PixelOps.h"
+
 #include <QFontMetrics>
 #include <QHash>
 #include <QPainter>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <numbers>
 
@@ -17,22 +20,6 @@ inline quint32 Premultiplied(TColor32 color) {
     return qPremultiply(color);
 }
 
-// x * a / 255 for all four channels of a premultiplied pixel at once.
-inline quint32 ByteMul(quint32 x, quint32 a) {
-    quint32 t = (x & 0xff00ffu) * a;
-    t = (t + ((t >> 8) & 0xff00ffu) + 0x800080u) >> 8;
-    t &= 0xff00ffu;
-    x = ((x >> 8) & 0xff00ffu) * a;
-    x = (x + ((x >> 8) & 0xff00ffu) + 0x800080u);
-    x &= 0xff00ff00u;
-    return x | t;
-}
-
-// Source-over of a premultiplied source scaled by coverage (0..255).
-inline quint32 BlendOver(quint32 dst, quint32 src, quint32 coverage) {
-    if (coverage != 255) src = ByteMul(src, coverage);
-    return src + ByteMul(dst, 255u - (src >> 24));
-}
 
 inline bool Finite(double v) {
     return std::isfinite(v);
@@ -89,7 +76,188 @@ const FontEntry& FontFor(int points) {
     return it->second;
 }
 
+// Operations remembered per bitmap; a bitmap drawn on for ever without being
+// covered again stops remembering and falls back to its changed tiles.
+constexpr std::size_t kMaxOps = 4096;
+
 } // namespace
+
+// Two independent 64-bit mixes of an operation's arguments: two different
+// operations share both only by an accident far rarer than any other fault.
+class Bitmap32::TKey {
+public:
+    explicit TKey(int code) { Add(static_cast<quint64>(code)); }
+    TKey& Add(quint64 v) {
+        m_a = (m_a ^ v) * 0x100000001B3ull;
+        m_a ^= m_a >> 29;
+        m_b += v + 0x9E3779B97F4A7C15ull;
+        m_b = (m_b ^ (m_b >> 30)) * 0xBF58476D1CE4E5B9ull;
+        m_b ^= m_b >> 27;
+        return *this;
+    }
+    TKey& Add(int v) { return Add(static_cast<quint64>(static_cast<qint64>(v))); }
+    TKey& Add(float v) {
+        quint32 bits = 0;
+        std::memcpy(&bits, &v, sizeof bits);
+        return Add(static_cast<quint64>(bits));
+    }
+    TKey& Add(const QString& text) {
+        for (const QChar c : text)
+            Add(static_cast<quint64>(c.unicode()));
+        return Add(static_cast<quint64>(text.size()));
+    }
+    Bitmap32::TOp Rect(const QRect& r) const {
+        Bitmap32::TOp op;
+        op.k1 = m_a;
+        op.k2 = m_b;
+        op.rect = r;
+        return op;
+    }
+    Bitmap32::TOp Line(float x1, float y1, float x2, float y2) const {
+        Bitmap32::TOp op = Rect(QRect());
+        op.line = true;
+        op.x1 = x1;
+        op.y1 = y1;
+        op.x2 = x2;
+        op.y2 = y2;
+        return op;
+    }
+
+private:
+    quint64 m_a = 0xCBF29CE484222325ull;
+    quint64 m_b = 0;
+};
+
+namespace {
+enum OpCode {
+    opFill = 1,
+    opFillRect,
+    opFrameRect,
+    opVertLine,
+    opLine,
+    opDashedLine,
+    opPolygon,
+    opCircle,
+    opDisc,
+    opArcBand,
+    opDot,
+    opText,
+    opTextRotated,
+    opCopy,
+    opBlend,
+    opReplace,
+};
+
+// Pixels of a box of doubles, widened to whole pixels plus a margin and kept in int range.
+QRect BoxOf(double x1, double y1, double x2, double y2, int margin) {
+    const double lim = 1 << 28;
+    const int l = static_cast<int>(std::clamp(std::floor(x1) - margin, -lim, lim));
+    const int t = static_cast<int>(std::clamp(std::floor(y1) - margin, -lim, lim));
+    const int r = static_cast<int>(std::clamp(std::ceil(x2) + margin, -lim, lim));
+    const int b = static_cast<int>(std::clamp(std::ceil(y2) + margin, -lim, lim));
+    return QRect(QPoint(l, t), QPoint(r - 1, b - 1));
+}
+} // namespace
+
+void Bitmap32::ResetAccounting() {
+    m_damage.Reset(Width(), Height());
+    m_painted.Reset(Width(), Height());
+    m_scratch.Reset(Width(), Height());
+}
+
+void Bitmap32::Forget() {
+    m_ops.clear();
+    m_opsValid = false;
+    m_uniform = false;
+    m_damage.MarkAll();
+    m_pendingOps = false;
+    ++m_generation;
+}
+
+void Bitmap32::Changed() {
+    Forget();
+    Notify();
+}
+
+quint64 Bitmap32::ContentKey() const {
+    if (m_opsValid) return m_signature;
+    return TKey(0).Add(m_uid).Add(m_generation).Rect(QRect()).k1;
+}
+
+void Bitmap32::MarkOp(TTileMask& mask, const TOp& op) const {
+    if (op.line)
+        mask.MarkLine(op.x1, op.y1, op.x2, op.y2);
+    else
+        mask.MarkRect(op.rect);
+}
+
+void Bitmap32::Record(const TOp& op, bool notify) {
+    ++m_generation;
+    MarkOp(m_painted, op);
+    if (m_opsValid) {
+        if (m_ops.size() >= kMaxOps) {
+            // Settle what the record still owes before it is dropped.
+            if (m_pendingOps) CollectDamage();
+            m_ops.clear();
+            m_opsValid = false;
+        } else {
+            m_ops.push_back(op);
+            m_signature = TKey(0).Add(m_signature).Add(op.k1).Add(op.k2).Rect(QRect()).k1;
+        }
+    }
+    if (m_opsValid && m_shownValid) {
+        // Damage is worked out from the two records when it is asked for.
+        m_pendingOps = true;
+    } else {
+        MarkOp(m_damage, op);
+    }
+    if (notify) Notify();
+}
+
+void Bitmap32::RecordCover(const TOp& op) {
+    ++m_generation;
+    // What was recorded before is lost from the record; if it was still to
+    // be compared, the tiles it touched are damage now.
+    if (m_pendingOps) CollectDamage();
+    m_ops.clear();
+    m_ops.push_back(op);
+    m_opsValid = true;
+    m_signature = TKey(0).Add(op.k1).Add(op.k2).Rect(QRect()).k1;
+    m_pendingOps = m_shownValid;
+    Notify();
+}
+
+void Bitmap32::CollectDamage() {
+    if (m_pendingOps && m_opsValid && m_shownValid) {
+        // The pixels are the same wherever the same operations touched them
+        // in the same order: match the new record against the old one in
+        // order, and whatever either has that the other lacks is damage.
+        std::size_t i = 0;
+        const std::size_t n = m_shownOps.size();
+        for (const TOp& op : m_ops) {
+            std::size_t j = i;
+            while (j < n && (m_shownOps[j].k1 != op.k1 || m_shownOps[j].k2 != op.k2))
+                ++j;
+            if (j == n) {
+                MarkOp(m_damage, op);
+                continue;
+            }
+            for (; i < j; ++i)
+                MarkOp(m_damage, m_shownOps[i]);
+            i = j + 1;
+        }
+        for (; i < n; ++i)
+            MarkOp(m_damage, m_shownOps[i]);
+    }
+    m_pendingOps = false;
+    m_shownOps = m_ops;
+    m_shownValid = m_opsValid;
+}
+
+quint64 Bitmap32::NewUid() {
+    static quint64 next = 0;
+    return ++next;
+}
 
 Bitmap32::Bitmap32(int width, int height) {
     SetSize(width, height);
@@ -100,6 +268,8 @@ Bitmap32::~Bitmap32() = default;
 Bitmap32::Bitmap32(const Bitmap32& other)
     : m_fontSize(other.m_fontSize), m_dash(other.m_dash), m_dashPos(other.m_dashPos) {
     m_image = other.m_image;
+    ResetAccounting();
+    Forget();
 }
 
 Bitmap32& Bitmap32::operator=(const Bitmap32& other) {
@@ -108,6 +278,7 @@ Bitmap32& Bitmap32::operator=(const Bitmap32& other) {
     m_fontSize = other.m_fontSize;
     m_dash = other.m_dash;
     m_dashPos = other.m_dashPos;
+    ResetAccounting();
     Changed();
     return *this;
 }
@@ -116,6 +287,8 @@ Bitmap32::Bitmap32(Bitmap32&& other) noexcept
     : m_image(std::move(other.m_image)), m_fontSize(other.m_fontSize), m_dash(std::move(other.m_dash)),
       m_dashPos(other.m_dashPos), m_onChanged(std::move(other.m_onChanged)) {
     other.m_onChanged = nullptr;
+    ResetAccounting();
+    Forget();
 }
 
 Bitmap32& Bitmap32::operator=(Bitmap32&& other) noexcept {
@@ -124,6 +297,7 @@ Bitmap32& Bitmap32::operator=(Bitmap32&& other) noexcept {
     m_fontSize = other.m_fontSize;
     m_dash = std::move(other.m_dash);
     m_dashPos = other.m_dashPos;
+    ResetAccounting();
     Changed();
     return *this;
 }
@@ -138,7 +312,12 @@ void Bitmap32::SetSize(int width, int height) {
         m_image = QImage(width, height, kFormat);
         m_image.fill(0u);
     }
-    Changed();
+    ResetAccounting();
+    m_damage.MarkAll();
+    m_uniform = true;
+    m_uniformPixel = 0;
+    // As if cleared to transparent: a later Clear matches it.
+    RecordCover(TKey(opFill).Add(width).Add(height).Add(quint64(0)).Rect(QRect(0, 0, width, height)));
 }
 
 TColor32 Bitmap32::Pixel(int x, int y) const {
@@ -148,18 +327,32 @@ TColor32 Bitmap32::Pixel(int x, int y) const {
 }
 
 void Bitmap32::Fill(TColor32 color) {
+    const quint32 p = Premultiplied(color);
     if (!Empty()) {
-        const quint32 p = Premultiplied(color);
         auto* bits = reinterpret_cast<quint32*>(m_image.bits());
         const qsizetype stride = m_image.bytesPerLine() / 4;
-        if (stride == Width()) {
-            std::fill_n(bits, stride * Height(), p);
+        if (m_uniform && m_uniformPixel == p && !m_painted.All()) {
+            // Filled with this colour before: only what was drawn since differs.
+            m_painted.ForEachRun([&](const QRect& r) {
+                for (int y = r.top(); y <= r.bottom(); ++y)
+                    std::fill_n(bits + y * stride + r.left(), r.width(), p);
+                if (!m_shownValid) m_damage.MarkRect(r);
+            });
         } else {
-            for (int y = 0; y < Height(); ++y)
-                std::fill_n(bits + y * stride, Width(), p);
+            if (stride == Width()) {
+                std::fill_n(bits, stride * Height(), p);
+            } else {
+                for (int y = 0; y < Height(); ++y)
+                    std::fill_n(bits + y * stride, Width(), p);
+            }
+            // Without an earlier record to compare with, all of it changed.
+            if (!m_shownValid) m_damage.MarkAll();
         }
     }
-    Changed();
+    m_painted.Clear();
+    m_uniform = true;
+    m_uniformPixel = p;
+    RecordCover(TKey(opFill).Add(Width()).Add(Height()).Add(quint64(p)).Rect(QRect(0, 0, Width(), Height())));
 }
 
 void Bitmap32::Clear(TColor32 color) {
@@ -178,7 +371,7 @@ void Bitmap32::FillRect(int x1, int y1, int x2, int y2, TColor32 color) {
             std::fill(line + x1, line + x2, p);
         }
     }
-    Changed();
+    Record(TKey(opFillRect).Add(x1).Add(y1).Add(x2).Add(y2).Add(quint64(color)).Rect(QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1))));
 }
 
 void Bitmap32::FrameRect(int x1, int y1, int x2, int y2, TColor32 color) {
@@ -199,7 +392,7 @@ void Bitmap32::FrameRect(int x1, int y1, int x2, int y2, TColor32 color) {
         put(x1, y);
         put(x2, y);
     }
-    Changed();
+    Record(TKey(opFrameRect).Add(x1).Add(y1).Add(x2).Add(y2).Add(quint64(color)).Rect(QRect(QPoint(x1, y1), QPoint(x2, y2))));
 }
 
 void Bitmap32::VertLine(int x, int y1, int y2, TColor32 color) {
@@ -210,7 +403,7 @@ void Bitmap32::VertLine(int x, int y1, int y2, TColor32 color) {
         for (int y = from; y <= to; ++y)
             reinterpret_cast<quint32*>(m_image.scanLine(y))[x] = p;
     }
-    Changed();
+    Record(TKey(opVertLine).Add(x).Add(y1).Add(y2).Add(quint64(color)).Rect(QRect(QPoint(x, y1), QPoint(x, y2))));
 }
 
 // Wu-style rasteriser: one step per pixel along the major axis, integer
@@ -277,7 +470,7 @@ double Bitmap32::RasterLine(double x1, double y1, double x2, double y2, ColorAt 
 
 void Bitmap32::LineAA(float x1, float y1, float x2, float y2, TColor32 color) {
     if (color != 0) RasterLine(x1, y1, x2, y2, [color](double) { return color; });
-    Changed();
+    Record(TKey(opLine).Add(x1).Add(y1).Add(x2).Add(y2).Add(quint64(color)).Line(x1, y1, x2, y2));
 }
 
 void Bitmap32::SetDashPattern(const std::vector<TColor32>& pattern) {
@@ -286,6 +479,10 @@ void Bitmap32::SetDashPattern(const std::vector<TColor32>& pattern) {
 }
 
 void Bitmap32::DashedLineAA(float x1, float y1, float x2, float y2) {
+    TKey key(opDashedLine);
+    key.Add(x1).Add(y1).Add(x2).Add(y2).Add(quint64(m_dashPos));
+    for (const TColor32 c : m_dash)
+        key.Add(quint64(c));
     if (!m_dash.empty()) {
         const auto n = static_cast<double>(m_dash.size());
         const auto pos = static_cast<double>(m_dashPos);
@@ -296,18 +493,19 @@ void Bitmap32::DashedLineAA(float x1, float y1, float x2, float y2) {
             RasterLine(x1, y1, x2, y2, [this, &entry](double k) { return m_dash[entry(k)]; });
         m_dashPos = entry(steps);
     }
-    Changed();
+    Record(key.Line(x1, y1, x2, y2));
 }
 
 void Bitmap32::PolylineAA(const std::vector<TSinglePoint>& points, TColor32 color) {
-    if (color != 0) {
-        for (std::size_t i = 1; i < points.size(); ++i) {
-            const auto& p = points[i - 1];
-            const auto& q = points[i];
-            RasterLine(p.X, p.Y, q.X, q.Y, [color](double) { return color; });
-        }
+    // Each segment is the line it would be on its own, and is accounted as one.
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const auto& p = points[i - 1];
+        const auto& q = points[i];
+        if (color != 0) RasterLine(p.X, p.Y, q.X, q.Y, [color](double) { return color; });
+        Record(TKey(opLine).Add(p.X).Add(p.Y).Add(q.X).Add(q.Y).Add(quint64(color)).Line(p.X, p.Y, q.X, q.Y),
+               false);
     }
-    Changed();
+    Notify();
 }
 
 namespace {
@@ -668,18 +866,37 @@ void Bitmap32::PolygonAA(const std::vector<TSinglePoint>& points, TColor32 color
             filler.Fill(color);
         }
     }
-    Changed();
+    TKey key(opPolygon);
+    key.Add(quint64(color)).Add(quint64(points.size()));
+    double minX = 0, minY = 0, maxX = -1, maxY = -1;
+    bool first = true, finite = true;
+    for (const auto& p : points) {
+        key.Add(p.X).Add(p.Y);
+        if (!Finite(p.X) || !Finite(p.Y)) finite = false;
+        if (!finite) continue;
+        minX = first ? p.X : std::min(minX, double(p.X));
+        maxX = first ? p.X : std::max(maxX, double(p.X));
+        minY = first ? p.Y : std::min(minY, double(p.Y));
+        maxY = first ? p.Y : std::max(maxY, double(p.Y));
+        first = false;
+    }
+    Record(key.Rect(finite && !first ? BoxOf(minX, minY, maxX, maxY, 1) : QRect()));
 }
 
 void Bitmap32::CircleAA(float cx, float cy, float radius, float strokeWidth, TColor32 color) {
     if (!Empty() && AllFinite({cx, cy, radius, strokeWidth}) && radius > 0 && strokeWidth > 0)
         FillRing(m_image, cx, cy, radius + strokeWidth / 2.0, radius - strokeWidth / 2.0, color);
-    Changed();
+    const double outer = double(radius) + std::fabs(double(strokeWidth)) / 2.0;
+    Record(TKey(opCircle).Add(cx).Add(cy).Add(radius).Add(strokeWidth).Add(quint64(color))
+               .Rect(AllFinite({cx, cy, radius, strokeWidth}) ? BoxOf(cx - outer, cy - outer, cx + outer, cy + outer, 2)
+                                                              : QRect()));
 }
 
 void Bitmap32::DiscAA(float cx, float cy, float radius, TColor32 color) {
     if (!Empty() && AllFinite({cx, cy, radius}) && radius > 0) FillRing(m_image, cx, cy, radius, 0, color);
-    Changed();
+    Record(TKey(opDisc).Add(cx).Add(cy).Add(radius).Add(quint64(color))
+               .Rect(AllFinite({cx, cy, radius}) ? BoxOf(cx - radius, cy - radius, cx + radius, cy + radius, 2)
+                                                 : QRect()));
 }
 
 void Bitmap32::ArcBandAA(float cx, float cy, float innerRadius, float outerRadius, float fromDeg, float toDeg,
@@ -715,7 +932,11 @@ void Bitmap32::ArcBandAA(float cx, float cy, float innerRadius, float outerRadiu
             filler.Fill(color);
         }
     }
-    Changed();
+    Record(TKey(opArcBand).Add(cx).Add(cy).Add(innerRadius).Add(outerRadius).Add(fromDeg).Add(toDeg)
+               .Add(quint64(color))
+               .Rect(AllFinite({cx, cy, outerRadius})
+                         ? BoxOf(cx - outerRadius, cy - outerRadius, cx + outerRadius, cy + outerRadius, 2)
+                         : QRect()));
 }
 
 void Bitmap32::DotAA(float x, float y, TColor32 color) {
@@ -738,7 +959,8 @@ void Bitmap32::DotAA(float x, float y, TColor32 color) {
             }
         }
     }
-    Changed();
+    Record(TKey(opDot).Add(x).Add(y).Add(quint64(color))
+               .Rect(Finite(x) && Finite(y) ? BoxOf(x, y, x, y, 1) : QRect()));
 }
 
 void Bitmap32::SetFontSize(int points) {
@@ -866,7 +1088,9 @@ void Bitmap32::TextOut(int x, int y, const QString& text, TColor32 color) {
         const QImage& label = LabelImage(text, m_fontSize, color);
         if (!label.isNull()) BlitOver(m_image, label, x, y);
     }
-    Changed();
+    const QSize extent = text.isEmpty() ? QSize() : CachedExtent(text, m_fontSize);
+    Record(TKey(opText).Add(x).Add(y).Add(text).Add(m_fontSize).Add(quint64(color))
+               .Rect(QRect(x - 1, y - 1, extent.width() + 2, extent.height() + 2)));
 }
 
 void Bitmap32::TextRotated(float cx, float cy, float angleDeg, const QString& text, TColor32 color) {
@@ -883,7 +1107,17 @@ void Bitmap32::TextRotated(float cx, float cy, float angleDeg, const QString& te
             }
         }
     }
-    Changed();
+    QRect area;
+    if (!text.isEmpty() && AllFinite({cx, cy, angleDeg})) {
+        const QSize extent = CachedExtent(text, m_fontSize);
+        const double a = double(angleDeg) * std::numbers::pi / 180.0;
+        const double c = std::fabs(std::cos(a)), sn = std::fabs(std::sin(a));
+        const double hw = extent.width() / 2.0, hh = extent.height() / 2.0;
+        const double ex = hw * c + hh * sn + 1.0, ey = hw * sn + hh * c + 1.0;
+        area = BoxOf(cx - ex, cy - ey, cx + ex, cy + ey, 1);
+    }
+    Record(TKey(opTextRotated).Add(cx).Add(cy).Add(angleDeg).Add(text).Add(m_fontSize).Add(quint64(color))
+               .Rect(area));
 }
 
 void Bitmap32::CopyFrom(const Bitmap32& source, int x, int y) {
@@ -900,7 +1134,18 @@ void Bitmap32::CopyFrom(const Bitmap32& source, int x, int y) {
             }
         }
     }
-    Changed();
+    const bool covers = &source != this && !Empty() && !source.Empty() && x <= 0 && y <= 0 &&
+                        source.Width() + x >= Width() && source.Height() + y >= Height();
+    const TOp op = TKey(opCopy).Add(source.ContentKey()).Add(x).Add(y).Add(source.Width()).Add(source.Height())
+                       .Rect(QRect(x, y, source.Width(), source.Height()));
+    if (covers) {
+        m_painted.Clear();
+        m_uniform = false;
+        if (!m_shownValid) m_damage.MarkAll();
+        RecordCover(op);
+    } else {
+        Record(op);
+    }
 }
 
 void Bitmap32::BlendFrom(const Bitmap32& source, int x, int y) {
@@ -921,7 +1166,8 @@ void Bitmap32::BlendFrom(const Bitmap32& source, int x, int y) {
             }
         }
     }
-    Changed();
+    Record(TKey(opBlend).Add(source.ContentKey()).Add(x).Add(y).Add(source.Width()).Add(source.Height())
+               .Rect(QRect(x, y, source.Width(), source.Height())));
 }
 
 void Bitmap32::ReplaceColor(TColor32 from, TColor32 to) {
@@ -932,5 +1178,6 @@ void Bitmap32::ReplaceColor(TColor32 from, TColor32 to) {
             std::replace(line, line + Width(), f, t);
         }
     }
-    Changed();
+    m_uniform = false;
+    Record(TKey(opReplace).Add(quint64(from)).Add(quint64(to)).Rect(QRect(0, 0, Width(), Height())));
 }

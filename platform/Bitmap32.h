@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/SinglePoint.h"
+#include "platform/TileMask.h"
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -42,8 +44,9 @@ public:
     int Height() const { return m_image.height(); }
     bool Empty() const { return m_image.isNull(); }
 
+    // Read-only: every change goes through the drawing operations, which
+    // keep account of the pixels they touch.
     const QImage& Image() const { return m_image; }
-    QImage& Image() { return m_image; }
     // Reads one pixel back as un-premultiplied ARGB (0 outside the bitmap).
     TColor32 Pixel(int x, int y) const;
 
@@ -102,17 +105,74 @@ public:
     // Called after every drawing operation, so that a surface holding this
     // bitmap learns that it has to be shown anew.
     void SetOnChanged(std::function<void()> onChanged) { m_onChanged = std::move(onChanged); }
-    void Changed() const {
-        if (m_onChanged) m_onChanged();
+    // Announces a change the bitmap cannot account for: all of it counts as changed.
+    void Changed();
+
+    // Damage: which pixels may differ from what they were when TakeDamage
+    // was last called. Calls onRect for each changed rectangle (bitmap
+    // pixels) and starts counting afresh.
+    //
+    // Drawing that begins with covering the whole bitmap (Fill, Clear, a
+    // whole CopyFrom) is remembered operation by operation, so that a
+    // repaint that draws mostly the same things again (the radial lines, a
+    // needle over the same face) damages only where the two sequences of
+    // operations differ, not every pixel it drew.
+    template <typename F>
+    void TakeDamage(F onRect) {
+        CollectDamage();
+        m_damage.ForEachRun(onRect);
+        m_damage.Clear();
     }
+    bool HasDamage() const { return m_damage.Any() || m_pendingOps; }
 
 private:
+    // One recorded drawing operation: what it was (k1, k2 identify the
+    // operation with all its arguments) and which pixels it may have touched.
+    struct TOp {
+        quint64 k1 = 0, k2 = 0;
+        QRect rect;
+        float x1 = 0, y1 = 0, x2 = 0, y2 = 0; // a line's end points, used when line is set
+        bool line = false;
+    };
+    class TKey;
+
     template <typename ColorAt>
     double RasterLine(double x1, double y1, double x2, double y2, ColorAt colorAt);
+    // Book-keeping after a drawing operation and the change notice.
+    void Record(const TOp& op, bool notify = true);
+    // The same for an operation that replaced every pixel: the record starts anew with it.
+    void RecordCover(const TOp& op);
+    void MarkOp(TTileMask& mask, const TOp& op) const;
+    void CollectDamage();
+    void ResetAccounting();
+    void Forget();
+    void Notify() const {
+        if (m_onChanged) m_onChanged();
+    }
+    // Identity of the current contents, for a copy of this bitmap taken by another.
+    quint64 ContentKey() const;
 
     QImage m_image;
     int m_fontSize = 8;
     std::vector<TColor32> m_dash;
     std::size_t m_dashPos = 0;
     std::function<void()> m_onChanged;
+
+    static quint64 NewUid();
+    quint64 m_uid = NewUid();
+    quint64 m_generation = 0;
+    // Tiles changed since TakeDamage (when the operations cannot tell).
+    TTileMask m_damage;
+    // Tiles drawn on since the last fill with one colour, so that filling
+    // with that colour again only has to clear these.
+    TTileMask m_painted;
+    bool m_uniform = false;
+    quint32 m_uniformPixel = 0;
+    // Operations since the last covering one, and those as they were at the
+    // last TakeDamage; a record is valid only if it starts with a covering one.
+    std::vector<TOp> m_ops, m_shownOps;
+    bool m_opsValid = false, m_shownValid = false;
+    bool m_pendingOps = false;
+    quint64 m_signature = 0;
+    TTileMask m_scratch;
 };

@@ -1,10 +1,13 @@
 #include "platform/ImageSurface.h"
 
+#include "platform/PixelOps.h"
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
+#include <cstring>
 
 // ---------------------------------------------------------------------------
 // BitmapLayer
@@ -19,21 +22,47 @@ BitmapLayer::~BitmapLayer() {
     if (m_surface) m_surface->RemoveLayer(this);
 }
 
+QRect BitmapLayer::Placed() const {
+    return QRect(QPoint(qRound(m_location.left()), qRound(m_location.top())),
+                 QSize(m_bitmap.Width(), m_bitmap.Height()));
+}
+
+void BitmapLayer::DamagePlaced() {
+    if (!m_surface || !m_visible) return;
+    m_surface->Damage(m_shownAt);
+    m_shownAt = Placed();
+    m_surface->Damage(m_shownAt);
+}
+
 void BitmapLayer::SetLocation(const QRectF& location) {
     if (location == m_location) return;
     m_location = location;
+    if (Placed() == m_shownAt) {
+        // A move within the same whole pixels shows nothing new.
+        if (m_surface && m_visible) m_surface->Changed();
+        return;
+    }
+    DamagePlaced();
     Changed();
 }
 
 void BitmapLayer::SetVisible(bool visible) {
     if (visible == m_visible) return;
+    if (m_surface && m_visible) m_surface->Damage(m_shownAt);
     m_visible = visible;
+    if (visible) {
+        // What was drawn while hidden is shown as a whole now.
+        m_bitmap.TakeDamage([](const QRect&) {});
+        m_shownAt = Placed();
+        if (m_surface) m_surface->Damage(m_shownAt);
+    }
     if (m_surface) m_surface->Changed();
 }
 
 void BitmapLayer::SetDrawMode(DrawMode mode) {
     if (mode == m_drawMode) return;
     m_drawMode = mode;
+    DamagePlaced();
     Changed();
 }
 
@@ -41,6 +70,7 @@ void BitmapLayer::SetMasterAlpha(int alpha) {
     alpha = std::clamp(alpha, 0, 255);
     if (alpha == m_masterAlpha) return;
     m_masterAlpha = alpha;
+    DamagePlaced();
     Changed();
 }
 
@@ -68,7 +98,9 @@ void BitmapLayer::SendToBack() {
 
 void BitmapLayer::Changed() {
     // A hidden layer's drawing cannot be seen, so it costs no repaint.
-    if (m_surface && m_visible) m_surface->Changed();
+    if (!m_surface || !m_visible) return;
+    m_surface->Queue(this);
+    m_surface->Changed();
 }
 
 // ---------------------------------------------------------------------------
@@ -93,6 +125,8 @@ ImageSurface::~ImageSurface() {
 
 void ImageSurface::SetBitmapSize(int width, int height) {
     m_bitmap.SetSize(width, height);
+    m_damage.Reset(m_bitmap.Width(), m_bitmap.Height());
+    m_damage.MarkAll();
     resize(m_bitmap.Width(), m_bitmap.Height());
     updateGeometry();
 }
@@ -117,6 +151,8 @@ BitmapLayer* ImageSurface::LayerAt(const QPointF& p) const {
 void ImageSurface::AddLayer(BitmapLayer* layer) {
     if (!layer || LayerIndex(layer) >= 0) return;
     m_layers.push_back(layer);
+    layer->m_shownAt = layer->Placed();
+    if (layer->Visible()) Damage(layer->m_shownAt);
     Changed();
 }
 
@@ -124,8 +160,22 @@ void ImageSurface::RemoveLayer(BitmapLayer* layer) {
     const int index = LayerIndex(layer);
     if (index < 0) return;
     m_layers.erase(m_layers.begin() + index);
+    if (layer->m_queued) {
+        m_queue.erase(std::remove(m_queue.begin(), m_queue.end(), layer), m_queue.end());
+        layer->m_queued = false;
+    }
     if (m_pressed == layer) m_pressed = nullptr;
-    if (layer->Visible()) Changed();
+    if (layer->Visible()) {
+        Damage(layer->m_shownAt);
+        Damage(layer->Placed());
+        Changed();
+    }
+}
+
+void ImageSurface::Queue(BitmapLayer* layer) {
+    if (layer->m_queued) return;
+    layer->m_queued = true;
+    m_queue.push_back(layer);
 }
 
 void ImageSurface::MoveLayer(BitmapLayer* layer, bool toFront) {
@@ -138,7 +188,10 @@ void ImageSurface::MoveLayer(BitmapLayer* layer, bool toFront) {
         m_layers.push_back(layer);
     else
         m_layers.insert(m_layers.begin(), layer);
-    if (layer->Visible()) Changed();
+    if (layer->Visible()) {
+        layer->DamagePlaced();
+        Changed();
+    }
 }
 
 void ImageSurface::BeginUpdate() {
@@ -151,9 +204,7 @@ void ImageSurface::EndUpdate() {
     if (m_updateCount <= 0) return;
     if (--m_updateCount > 0 || !m_dirty) return;
     m_dirty = false;
-    ++m_repaintCount;
-    emit SurfaceChanged();
-    update();
+    RequestRepaint();
 }
 
 void ImageSurface::Changed() {
@@ -161,9 +212,93 @@ void ImageSurface::Changed() {
         m_dirty = true;
         return;
     }
+    RequestRepaint();
+}
+
+void ImageSurface::RequestRepaint() {
     ++m_repaintCount;
+    CollectDamage();
     emit SurfaceChanged();
-    update();
+    if (!m_damage.Any()) return;
+    std::vector<QRect> rects;
+    m_damage.ForEachRun([&rects](const QRect& r) { rects.push_back(r); });
+    QRegion region;
+    region.setRects(rects.data(), static_cast<int>(rects.size()));
+    update(region);
+}
+
+void ImageSurface::CollectDamage() {
+    if (m_damage.Width() != m_bitmap.Width() || m_damage.Height() != m_bitmap.Height()) {
+        m_damage.Reset(m_bitmap.Width(), m_bitmap.Height());
+        m_damage.MarkAll();
+    }
+    m_bitmap.TakeDamage([this](const QRect& r) { m_damage.MarkRect(r); });
+    for (BitmapLayer* layer : m_queue) {
+        layer->m_queued = false;
+        if (!layer->Visible()) continue;
+        const QRect placed = layer->Placed();
+        if (placed != layer->m_shownAt) {
+            // The bitmap changed its size: the whole of both places.
+            m_damage.MarkRect(layer->m_shownAt);
+            m_damage.MarkRect(placed);
+            layer->m_shownAt = placed;
+        }
+        const QPoint origin = placed.topLeft();
+        layer->Bitmap().TakeDamage([this, origin](const QRect& r) { m_damage.MarkRect(r.translated(origin)); });
+    }
+    m_queue.clear();
+}
+
+const QImage& ImageSurface::Composed() {
+    ComposePending();
+    return m_backing;
+}
+
+void ImageSurface::ComposePending() {
+    CollectDamage();
+    const QSize size(m_bitmap.Width(), m_bitmap.Height());
+    if (size.isEmpty()) {
+        m_backing = QImage();
+        m_damage.Clear();
+        return;
+    }
+    if (m_backing.size() != size || m_backing.format() != QImage::Format_ARGB32_Premultiplied) {
+        m_backing = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        m_damage.MarkAll();
+    }
+    if (!m_damage.Any()) return;
+
+    // The layers that can show, sorted into the tile rows they reach (in
+    // stacking order), so that each damaged run looks only at those.
+    const int rows = m_damage.TilesY();
+    ShowingLayers(m_candidates);
+    m_rowStart.assign(static_cast<std::size_t>(rows) + 1, 0);
+    auto rowsOf = [](const QRect& r) {
+        return std::pair<int, int>(r.top() >> TTileMask::Shift, r.bottom() >> TTileMask::Shift);
+    };
+    for (const TPlaced& layer : m_candidates) {
+        const auto [from, to] = rowsOf(layer.placed);
+        for (int ty = from; ty <= to; ++ty)
+            if (m_damage.RowMarked(ty)) ++m_rowStart[static_cast<std::size_t>(ty) + 1];
+    }
+    for (int r = 0; r < rows; ++r)
+        m_rowStart[static_cast<std::size_t>(r) + 1] += m_rowStart[static_cast<std::size_t>(r)];
+    m_rowLayers.resize(static_cast<std::size_t>(m_rowStart.back()));
+    {
+        std::vector<int> fill(m_rowStart.begin(), m_rowStart.end() - 1);
+        for (const TPlaced& layer : m_candidates) {
+            const auto [from, to] = rowsOf(layer.placed);
+            for (int ty = from; ty <= to; ++ty)
+                if (m_damage.RowMarked(ty))
+                    m_rowLayers[static_cast<std::size_t>(fill[static_cast<std::size_t>(ty)]++)] = &layer;
+        }
+    }
+    m_damage.ForEachRun([&](const QRect& r) {
+        const auto ty = static_cast<std::size_t>(r.top() >> TTileMask::Shift);
+        const auto from = static_cast<std::size_t>(m_rowStart[ty]), to = static_cast<std::size_t>(m_rowStart[ty + 1]);
+        ComposeRect(m_backing, r, m_rowLayers.data() + from, to - from);
+    });
+    m_damage.Clear();
 }
 
 QImage ImageSurface::Render() const {
@@ -182,37 +317,77 @@ void ImageSurface::RenderInto(QImage& target, const QRect& area) const {
         target = QImage(bounds.size(), QImage::Format_ARGB32_Premultiplied);
     const QRect clip = area.intersected(bounds);
     if (clip.isEmpty()) return;
+    std::vector<TPlaced> layers;
+    ShowingLayers(layers);
+    std::vector<const TPlaced*> all;
+    all.reserve(layers.size());
+    for (const TPlaced& layer : layers)
+        all.push_back(&layer);
+    ComposeRect(target, clip, all.data(), all.size());
+}
 
-    QPainter p(&target);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(clip.topLeft(), m_bitmap.Image(), clip);
+void ImageSurface::ShowingLayers(std::vector<TPlaced>& out) const {
+    out.clear();
+    const QRect bounds(0, 0, m_bitmap.Width(), m_bitmap.Height());
     for (const BitmapLayer* layer : m_layers) {
-        if (!layer->Visible()) continue;
-        const Bitmap32& bmp = layer->Bitmap();
-        if (bmp.Empty()) continue;
-        const QPoint origin(qRound(layer->Location().left()), qRound(layer->Location().top()));
-        const QRect placed = QRect(origin, QSize(bmp.Width(), bmp.Height())).intersected(clip);
-        if (placed.isEmpty()) continue;
-        if (layer->GetDrawMode() == BitmapLayer::DrawMode::Opaque) {
-            p.setCompositionMode(QPainter::CompositionMode_Source);
-            p.setOpacity(1.0);
-        } else {
-            if (layer->MasterAlpha() == 0) continue;
-            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-            p.setOpacity(layer->MasterAlpha() / 255.0);
+        if (!layer->Visible() || layer->Bitmap().Empty()) continue;
+        const bool opaque = layer->GetDrawMode() == BitmapLayer::DrawMode::Opaque;
+        if (!opaque && layer->MasterAlpha() == 0) continue;
+        const QRect placed = layer->Placed();
+        if (!placed.intersects(bounds)) continue;
+        const QImage& image = layer->Bitmap().Image();
+        out.push_back({image.constBits(), image.bytesPerLine(), placed, opaque,
+                       static_cast<quint32>(layer->MasterAlpha())});
+    }
+}
+
+void ImageSurface::ComposeRect(QImage& target, const QRect& rect, const TPlaced* const* layers,
+                               std::size_t count) const {
+    const int width = rect.width();
+    const QImage& base = m_bitmap.Image();
+    uchar* const targetBits = target.bits();
+    const qsizetype targetStride = target.bytesPerLine();
+    const uchar* const baseBits = base.constBits();
+    const qsizetype baseStride = base.bytesPerLine();
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        std::memcpy(reinterpret_cast<quint32*>(targetBits + y * targetStride) + rect.left(),
+                    reinterpret_cast<const quint32*>(baseBits + y * baseStride) + rect.left(),
+                    static_cast<std::size_t>(width) * 4);
+    for (std::size_t n = 0; n < count; ++n) {
+        const TPlaced& layer = *layers[n];
+        const QRect part = layer.placed.intersected(rect);
+        if (part.isEmpty()) continue;
+        const int sx = part.left() - layer.placed.left();
+        for (int y = part.top(); y <= part.bottom(); ++y) {
+            const auto* s =
+                reinterpret_cast<const quint32*>(layer.bits + (y - layer.placed.top()) * layer.stride) + sx;
+            auto* d = reinterpret_cast<quint32*>(targetBits + y * targetStride) + part.left();
+            if (layer.opaque) {
+                std::memcpy(d, s, static_cast<std::size_t>(part.width()) * 4);
+            } else if (layer.alpha == 255) {
+                for (int i = 0; i < part.width(); ++i) {
+                    const quint32 p = s[i];
+                    if (p == 0) continue;
+                    d[i] = (p >> 24) == 255 ? p : p + ByteMul(d[i], 255u - (p >> 24));
+                }
+            } else {
+                for (int i = 0; i < part.width(); ++i)
+                    if (s[i] != 0) d[i] = BlendOver(d[i], s[i], layer.alpha);
+            }
         }
-        p.drawImage(placed.topLeft(), bmp.Image(), placed.translated(-origin));
     }
 }
 
 void ImageSurface::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRect bounds(0, 0, m_bitmap.Width(), m_bitmap.Height());
-    const QRect area = event->rect().intersected(bounds);
-    if (!area.isEmpty()) {
-        RenderInto(m_backing, area);
+    ComposePending();
+    if (!m_backing.isNull()) {
         p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(area.topLeft(), m_backing, area);
+        for (const QRect& r : event->region()) {
+            const QRect area = r.intersected(bounds);
+            if (!area.isEmpty()) p.drawImage(area.topLeft(), m_backing, area);
+        }
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
     // Whatever the bitmap does not cover shows the window colour.

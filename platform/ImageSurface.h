@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Bitmap32.h"
+#include "platform/TileMask.h"
 
 #include <QPointer>
 #include <QRectF>
@@ -59,11 +60,19 @@ public:
     // Tells the surface that the layer's bitmap changed.
     void Changed();
 
+    // Where the bitmap lands on the surface, in whole surface pixels.
+    QRect Placed() const;
+
 private:
     // The surface cuts its layers loose when it goes away first.
     friend class ImageSurface;
+    // The part of the surface the layer covers has to be composed anew.
+    void DamagePlaced();
 
     QPointer<ImageSurface> m_surface;
+    // Where the layer was when the surface last took account of it.
+    QRect m_shownAt;
+    bool m_queued = false;
     Bitmap32 m_bitmap;
     QRectF m_location;
     bool m_visible = true;
@@ -78,6 +87,12 @@ private:
 // top. Drawing between BeginUpdate and EndUpdate (which nest) is shown with
 // exactly one repaint when the outermost bracket ends; drawing outside a
 // bracket is shown on its own.
+//
+// The surface keeps the composed picture and recomposes and repaints only
+// the tiles that changed: those the drawing operations touched (see
+// Bitmap32::TakeDamage) and those a layer leaves, enters or changes its
+// look over. Moving a small layer across a large map costs its two places,
+// not the map.
 class ImageSurface : public QWidget {
     Q_OBJECT
 public:
@@ -103,10 +118,13 @@ public:
     // How many repaints have been asked for so far (each bracket counts once).
     int RepaintCount() const { return m_repaintCount; }
 
-    // Base bitmap and visible layers composed as they appear on screen.
+    // Base bitmap and visible layers composed from scratch, as they appear on screen.
     QImage Render() const;
-    // Composes into a target of the surface's size (reused by the widget).
+    // Composes from scratch into a target of the surface's size.
     void RenderInto(QImage& target, const QRect& area) const;
+    // The picture the widget shows, brought up to date with what changed
+    // since (the incremental counterpart of Render).
+    const QImage& Composed();
 
     // The layer that got the last press and keeps the mouse until release.
     BitmapLayer* PressedLayer() const { return m_pressed; }
@@ -134,6 +152,27 @@ private:
     void MoveLayer(BitmapLayer* layer, bool toFront);
     void UpdateCursor(const QPointF& pos);
     void ShowCursor(Qt::CursorShape shape);
+    void Queue(BitmapLayer* layer);
+    void Damage(const QRect& rect) { m_damage.MarkRect(rect); }
+    // Takes the damage of the base bitmap and of the queued layers.
+    void CollectDamage();
+    // Asks the widget to repaint the damaged tiles.
+    void RequestRepaint();
+    // Recomposes the damaged tiles of the kept picture.
+    void ComposePending();
+    // A layer that can show, with what composing it needs.
+    struct TPlaced {
+        const uchar* bits;
+        qsizetype stride;
+        QRect placed;
+        bool opaque;
+        quint32 alpha;
+    };
+    // The visible layers that show something, bottom to top.
+    void ShowingLayers(std::vector<TPlaced>& out) const;
+    // Composes rect of the surface into target: the base bitmap, then the
+    // given layers that overlap it.
+    void ComposeRect(QImage& target, const QRect& rect, const TPlaced* const* layers, std::size_t count) const;
 
     Bitmap32 m_bitmap;
     std::vector<BitmapLayer*> m_layers;
@@ -141,5 +180,11 @@ private:
     bool m_dirty = false;
     int m_repaintCount = 0;
     BitmapLayer* m_pressed = nullptr;
-    mutable QImage m_backing;
+    QImage m_backing;
+    TTileMask m_damage;
+    std::vector<BitmapLayer*> m_queue;
+    // Scratch of the composition: per tile row the layers that reach into it.
+    std::vector<int> m_rowStart;
+    std::vector<const TPlaced*> m_rowLayers;
+    std::vector<TPlaced> m_candidates;
 };
