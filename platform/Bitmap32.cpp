@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <numbers>
 
@@ -868,19 +869,62 @@ void Bitmap32::PolygonAA(const std::vector<TSinglePoint>& points, TColor32 color
     }
     TKey key(opPolygon);
     key.Add(quint64(color)).Add(quint64(points.size()));
-    double minX = 0, minY = 0, maxX = -1, maxY = -1;
-    bool first = true, finite = true;
+    bool finite = points.size() >= 3;
+    double minY = 0, maxY = -1;
     for (const auto& p : points) {
         key.Add(p.X).Add(p.Y);
         if (!Finite(p.X) || !Finite(p.Y)) finite = false;
-        if (!finite) continue;
-        minX = first ? p.X : std::min(minX, double(p.X));
-        maxX = first ? p.X : std::max(maxX, double(p.X));
-        minY = first ? p.Y : std::min(minY, double(p.Y));
-        maxY = first ? p.Y : std::max(maxY, double(p.Y));
-        first = false;
     }
-    Record(key.Rect(finite && !first ? BoxOf(minX, minY, maxX, maxY, 1) : QRect()));
+    if (finite) {
+        minY = maxY = points[0].Y;
+        for (const auto& p : points) {
+            minY = std::min(minY, double(p.Y));
+            maxY = std::max(maxY, double(p.Y));
+        }
+    }
+    // A needle lies thin and slanted: its bounding box would be mostly
+    // empty, so the damage is counted band by band of tile rows, each as
+    // wide as the edges crossing it (what lies inside lies between them).
+    const int top = std::max(0, static_cast<int>(std::floor(std::max(minY, -1.0e6))) - 1);
+    const int bottom = std::min(Height(), static_cast<int>(std::ceil(std::min(maxY, 1.0e6))) + 2);
+    if (!finite || top >= bottom || Empty()) {
+        Record(key.Rect(QRect()));
+        return;
+    }
+    const int firstBand = top >> TTileMask::Shift, lastBand = (bottom - 1) >> TTileMask::Shift;
+    std::vector<std::pair<double, double>> spans(static_cast<std::size_t>(lastBand - firstBand + 1),
+                                                 {std::numeric_limits<double>::max(), std::numeric_limits<double>::lowest()});
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const TSinglePoint& a = points[i];
+        const TSinglePoint& b = points[(i + 1) % points.size()];
+        const double y0 = std::min(a.Y, b.Y) - 1.0, y1 = std::max(a.Y, b.Y) + 1.0;
+        const int from = std::max(firstBand, static_cast<int>(std::floor(std::max(y0, double(top)))) >> TTileMask::Shift);
+        const int to = std::min(lastBand, static_cast<int>(std::floor(std::min(y1, double(bottom - 1)))) >> TTileMask::Shift);
+        for (int band = from; band <= to; ++band) {
+            // The edge's x between the band's top and bottom (one pixel wider each way).
+            const double bt = std::max(double(band << TTileMask::Shift) - 1.0, y0);
+            const double bb = std::min(double((band + 1) << TTileMask::Shift) + 1.0, y1);
+            auto xAt = [&](double y) {
+                if (a.Y == b.Y) return double(a.X);
+                const double t = std::clamp((y - a.Y) / (double(b.Y) - a.Y), 0.0, 1.0);
+                return a.X + t * (double(b.X) - a.X);
+            };
+            const double xa = xAt(bt), xb = xAt(bb);
+            auto& span = spans[static_cast<std::size_t>(band - firstBand)];
+            span.first = std::min({span.first, xa, xb});
+            span.second = std::max({span.second, xa, xb});
+        }
+    }
+    int part = 0;
+    for (int band = firstBand; band <= lastBand; ++band) {
+        const auto& span = spans[static_cast<std::size_t>(band - firstBand)];
+        QRect r;
+        if (span.first <= span.second) {
+            const int y = band << TTileMask::Shift;
+            r = BoxOf(span.first, y, span.second, y + TTileMask::Size - 1, 1);
+        }
+        Record(TKey(opPolygon).Add(key.Rect(QRect()).k1).Add(part++).Rect(r), band == lastBand);
+    }
 }
 
 void Bitmap32::CircleAA(float cx, float cy, float radius, float strokeWidth, TColor32 color) {

@@ -3,11 +3,13 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <map>
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -75,6 +77,8 @@ private slots:
     void renderComposesLayers_data();
     void renderComposesLayers();
     void widgetSizeFollowsBitmap();
+    void incrementalMatchesFullComposition();
+    void movingASmallLayerRepaintsOnlyItsPlaces();
 };
 
 void TestSurface::hitTestPicksTopmostTakingLayer_data() {
@@ -398,6 +402,197 @@ void TestSurface::widgetSizeFollowsBitmap() {
     QCOMPARE(surface.Render().size(), QSize(300, 200));
     surface.SetBitmapSize(0, 0);
     QVERIFY(surface.Render().isNull());
+}
+
+namespace {
+
+// Paints whatever the surface's window has been asked to repaint, now.
+void PaintPending(QWidget& window) {
+    QEvent request(QEvent::UpdateRequest);
+    QCoreApplication::sendEvent(&window, &request);
+}
+
+// What the window really shows: the platform's copy of its pixels, as the
+// repaints left it (grabbing the widget would repaint all of it first).
+QImage OnScreen(QWidget& window) {
+    return window.screen()->grabWindow(window.winId()).toImage();
+}
+
+// First pixel where a picture differs from the one composed from scratch,
+// as text, or empty when they agree. On screen a window has no alpha: there
+// only the opaque pixels can be compared, and they have to agree exactly.
+QString FirstDifference(const QImage& got, const QImage& full, bool onScreen = false) {
+    if (got.size() != full.size())
+        return QStringLiteral("size %1x%2 != %3x%4").arg(got.width()).arg(got.height()).arg(full.width()).arg(full.height());
+    const QImage a = onScreen ? got.convertToFormat(QImage::Format_RGB32) : got;
+    for (int y = 0; y < full.height(); ++y) {
+        const auto* g = reinterpret_cast<const quint32*>(a.constScanLine(y));
+        const auto* e = reinterpret_cast<const quint32*>(full.constScanLine(y));
+        for (int x = 0; x < full.width(); ++x) {
+            if (onScreen && (e[x] >> 24) != 0xFF) continue;
+            if (g[x] != e[x])
+                return QStringLiteral("(%1, %2): %3 != %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(ColorName(qUnpremultiply(g[x])), ColorName(qUnpremultiply(e[x])));
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+void TestSurface::incrementalMatchesFullComposition() {
+    // Random moves, shows and hides, restacking, drawing, covering repaints
+    // that draw mostly the same again, and brackets: after every step the
+    // window shows exactly what composing everything from scratch gives.
+    ImageSurface surface;
+    surface.SetBitmapSize(240, 160);
+    surface.Bitmap().Fill(kWhite);
+    surface.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&surface));
+    std::mt19937 random(20261210);
+    auto uniform = [&random](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+    auto real = [&random](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
+    const TColor32 colours[] = {kRed, kBlue, 0x80FF0000, 0x4000FF00, 0xFF7F7F7F, 0x00FFFFFF};
+    auto colour = [&] { return colours[uniform(0, 5)]; };
+
+    std::vector<std::unique_ptr<BitmapLayer>> layers;
+    auto addLayer = [&] {
+        auto layer = std::make_unique<BitmapLayer>(&surface);
+        const int w = uniform(5, 120), h = uniform(5, 90);
+        layer->Bitmap().SetSize(w, h);
+        layer->Bitmap().Fill(uniform(0, 1) ? 0x00000000 : colour());
+        layer->SetLocation(QRectF(real(-30, 220), real(-30, 150), w, h));
+        layer->SetDrawMode(uniform(0, 2) ? BitmapLayer::DrawMode::Blend : BitmapLayer::DrawMode::Opaque);
+        layers.push_back(std::move(layer));
+    };
+    for (int i = 0; i < 8; ++i)
+        addLayer();
+    // A full-size overlay redrawn from scratch like the radial lines: cleared,
+    // then a few lines of which only some move.
+    BitmapLayer overlay(&surface);
+    overlay.Bitmap().SetSize(240, 160);
+    overlay.SetDrawMode(BitmapLayer::DrawMode::Blend);
+    std::vector<QLineF> lines{{10, 10, 230, 150}, {0, 80, 240, 70}, {120, 0, 100, 160}};
+
+    for (int step = 0; step < 400; ++step) {
+        const int brackets = uniform(0, 2);
+        for (int b = 0; b < brackets; ++b)
+            surface.BeginUpdate();
+        const int actions = uniform(1, 3);
+        for (int a = 0; a < actions; ++a) {
+            BitmapLayer& layer = *layers[static_cast<std::size_t>(uniform(0, int(layers.size()) - 1))];
+            Bitmap32& bmp = layer.Bitmap();
+            switch (uniform(0, 13)) {
+            case 0:
+                layer.SetLocation(QRectF(real(-40, 230), real(-40, 150), bmp.Width(), bmp.Height()));
+                break;
+            case 1:
+                layer.SetVisible(!layer.Visible());
+                break;
+            case 2:
+                if (uniform(0, 1))
+                    layer.BringToFront();
+                else
+                    layer.SendToBack();
+                break;
+            case 3:
+                bmp.LineAA(real(-20, 140), real(-20, 100), real(-20, 140), real(-20, 100), colour());
+                break;
+            case 4:
+                bmp.PolygonAA({{float(real(0, 60)), float(real(0, 60))},
+                               {float(real(0, 120)), float(real(0, 20))},
+                               {float(real(0, 90)), float(real(0, 90))}},
+                              colour());
+                break;
+            case 5:
+                bmp.DiscAA(real(0, 100), real(0, 80), real(1, 30), colour());
+                break;
+            case 6:
+                bmp.SetFontSize(uniform(6, 14));
+                bmp.TextRotated(real(0, 100), real(0, 80), real(0, 360), QStringLiteral("N 30"), colour());
+                break;
+            case 7:
+                bmp.Fill(colour());
+                break;
+            case 8:
+                layer.SetMasterAlpha(uniform(0, 3) * 85);
+                break;
+            case 9:
+                bmp.SetSize(uniform(0, 100), uniform(0, 80));
+                bmp.Clear(colour());
+                break;
+            case 10:
+                // A needle over a cached face: the same copy, something new on top.
+                bmp.CopyFrom(layers[0]->Bitmap());
+                bmp.LineAA(0, 0, real(0, 100), real(0, 80), kRed);
+                break;
+            case 11:
+                surface.Bitmap().FillRect(uniform(0, 200), uniform(0, 140), uniform(0, 240), uniform(0, 160),
+                                          colour());
+                break;
+            case 12:
+                if (uniform(0, 1) && layers.size() > 2)
+                    layers.erase(layers.begin() + uniform(0, int(layers.size()) - 1));
+                else
+                    addLayer();
+                break;
+            default: {
+                lines[static_cast<std::size_t>(uniform(0, 2))].setP2(QPointF(real(0, 240), real(0, 160)));
+                Bitmap32& o = overlay.Bitmap();
+                o.Clear(0x00FFFFFF);
+                o.SetDashPattern({kRed, 0x00000000, kBlue});
+                for (const QLineF& l : lines)
+                    o.DashedLineAA(float(l.x1()), float(l.y1()), float(l.x2()), float(l.y2()));
+                o.LineAA(5, 150, 235, 5, 0xFF007F00);
+                break;
+            }
+            }
+        }
+        for (int b = 0; b < brackets; ++b)
+            surface.EndUpdate();
+        PaintPending(surface);
+        const QImage full = surface.Render();
+        const QString kept = FirstDifference(surface.Composed(), full);
+        QVERIFY2(kept.isEmpty(), qPrintable(QStringLiteral("step %1, kept picture: %2").arg(step).arg(kept)));
+        const QString shown = FirstDifference(OnScreen(surface), full, true);
+        QVERIFY2(shown.isEmpty(), qPrintable(QStringLiteral("step %1, on screen: %2").arg(step).arg(shown)));
+    }
+}
+
+void TestSurface::movingASmallLayerRepaintsOnlyItsPlaces() {
+    // The widget is asked to repaint where the layer was and where it is,
+    // not the whole surface.
+    class TRecorder : public QObject {
+    public:
+        QRegion Painted;
+
+    protected:
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) Painted += static_cast<QPaintEvent*>(event)->region();
+            return false;
+        }
+    } recorder;
+    ImageSurface surface;
+    surface.SetBitmapSize(400, 300);
+    surface.Bitmap().Fill(kWhite);
+    BitmapLayer layer(&surface);
+    layer.Bitmap().SetSize(20, 20);
+    layer.Bitmap().DiscAA(10, 10, 8, kRed);
+    layer.SetDrawMode(BitmapLayer::DrawMode::Blend);
+    layer.SetLocation(QRectF(100, 100, 20, 20));
+    surface.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&surface));
+    PaintPending(surface);
+    surface.installEventFilter(&recorder);
+    layer.SetLocation(QRectF(103, 101, 20, 20));
+    PaintPending(surface);
+    const QRect painted = recorder.Painted.boundingRect();
+    QVERIFY2(QRect(96, 96, 32, 32).contains(painted),
+             qPrintable(QStringLiteral("painted %1,%2 %3x%4")
+                            .arg(painted.x()).arg(painted.y()).arg(painted.width()).arg(painted.height())));
+    QVERIFY(painted.contains(QRect(100, 100, 23, 21)));
 }
 
 QTEST_MAIN(TestSurface)
