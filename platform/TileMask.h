@@ -44,7 +44,10 @@ public:
     void ForEachRun(F f) const {
         if (!m_any) return;
         if (m_all) {
-            f(QRect(0, 0, m_width, m_height));
+            // Row by row here too: the composition picks the layers of a run
+            // by its tile row, so a run must never span more than one.
+            for (int y = 0; y < m_height; y += Size)
+                f(QRect(0, y, m_width, std::min(Size, m_height - y)));
             return;
         }
         for (int ty = 0; ty < m_tilesY; ++ty) {

@@ -78,6 +78,8 @@ private slots:
     void renderComposesLayers();
     void widgetSizeFollowsBitmap();
     void incrementalMatchesFullComposition();
+    void wholeSurfaceRepaintShowsEveryLayer_data();
+    void wholeSurfaceRepaintShowsEveryLayer();
     void movingASmallLayerRepaintsOnlyItsPlaces();
 };
 
@@ -559,6 +561,54 @@ void TestSurface::incrementalMatchesFullComposition() {
         const QString shown = FirstDifference(OnScreen(surface), full, true);
         QVERIFY2(shown.isEmpty(), qPrintable(QStringLiteral("step %1, on screen: %2").arg(step).arg(shown)));
     }
+}
+
+void TestSurface::wholeSurfaceRepaintShowsEveryLayer_data() {
+    QTest::addColumn<QRectF>("location");
+    QTest::addColumn<bool>("resized");
+    // The surface is 200 x 120, 8-pixel tiles: the layers lie in or below
+    // the first tile row, as an aircraft anywhere on the map does.
+    QTest::newRow("in the first tile row") << QRectF(20, 2, 20, 20) << false;
+    QTest::newRow("below the first tile row") << QRectF(120, 60, 20, 20) << false;
+    QTest::newRow("across the bottom edge") << QRectF(60, 105, 20, 20) << false;
+    QTest::newRow("below the first tile row, after a resize") << QRectF(120, 60, 20, 20) << true;
+}
+
+void TestSurface::wholeSurfaceRepaintShowsEveryLayer() {
+    // The first paint of a shown surface, and the one after a new size,
+    // compose all of it at once: every layer has to be in it, not only
+    // those reaching into the top row of tiles.
+    QFETCH(QRectF, location);
+    QFETCH(bool, resized);
+    ImageSurface surface;
+    surface.SetBitmapSize(200, 120);
+    surface.Bitmap().Fill(kWhite);
+    BitmapLayer overlay(&surface);
+    overlay.Bitmap().SetSize(200, 120);
+    overlay.SetDrawMode(BitmapLayer::DrawMode::Blend);
+    overlay.Bitmap().LineAA(0, 1, 200, 1, kBlue);
+    BitmapLayer layer(&surface);
+    layer.Bitmap().SetSize(20, 20);
+    layer.Bitmap().DiscAA(10, 10, 8, kRed);
+    layer.SetDrawMode(BitmapLayer::DrawMode::Blend);
+    layer.SetLocation(location);
+    surface.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&surface));
+    PaintPending(surface);
+    if (resized) {
+        surface.SetBitmapSize(210, 130);
+        surface.Bitmap().Fill(kWhite);
+        PaintPending(surface);
+    }
+    const QImage full = surface.Render();
+    const QPoint centre = location.toRect().topLeft() + QPoint(10, 10);
+    QCOMPARE(Unpremultiplied(full, centre.x(), centre.y()), kRed);
+    const QString kept = FirstDifference(surface.Composed(), full);
+    QVERIFY2(kept.isEmpty(), qPrintable(QStringLiteral("kept picture: %1").arg(kept)));
+    const QString shown = FirstDifference(OnScreen(surface), full, true);
+    QVERIFY2(shown.isEmpty(), qPrintable(QStringLiteral("on screen: %1").arg(shown)));
+    const QString grabbed = FirstDifference(surface.grab().toImage(), full, true);
+    QVERIFY2(grabbed.isEmpty(), qPrintable(QStringLiteral("grabbed: %1").arg(grabbed)));
 }
 
 void TestSurface::movingASmallLayerRepaintsOnlyItsPlaces() {

@@ -5,6 +5,7 @@
 #include "world/I_Stations.h"
 
 #include <QAction>
+#include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTest>
@@ -49,13 +50,71 @@ QString FirstDifference(const QImage& got, const QImage& full, bool onScreen = f
     return {};
 }
 
+// How many pixels of the aircraft's 62 x 62 square around its position show
+// the active aircraft's red in a picture of the map.
+int RedAround(const QImage& map, const TSinglePoint& at) {
+    int red = 0;
+    const QImage image = map.convertToFormat(QImage::Format_RGB32);
+    const QRect square = QRect(int(at.X) - 31, int(at.Y) - 31, 62, 62).intersected(image.rect());
+    for (int y = square.top(); y <= square.bottom(); ++y)
+        for (int x = square.left(); x <= square.right(); ++x)
+            if (image.pixel(x, y) == 0xFFFF0000u) ++red;
+    return red;
+}
+
 } // namespace
 
 class TestScreenUpdate : public QObject {
     Q_OBJECT
 private slots:
+    void aircraftShowsOnTheShownMap_data();
+    void aircraftShowsOnTheShownMap();
     void stepsDragsAndTogglesShowTheFullComposition();
 };
+
+void TestScreenUpdate::aircraftShowsOnTheShownMap_data() {
+    QTest::addColumn<QString>("action");
+    QTest::newRow("at start") << QString();
+    QTest::newRow("after a random position") << QStringLiteral("random");
+    QTest::newRow("while flying") << QStringLiteral("fly");
+    QTest::newRow("after the window was hidden and shown") << QStringLiteral("hide");
+}
+
+void TestScreenUpdate::aircraftShowsOnTheShownMap() {
+    // The window's first paint puts the whole map on screen at once; the
+    // aircraft has to be in it wherever it stands, and stay on screen after
+    // the user moves it or flies, as the platform's copy of the window and a
+    // grab of the map both show.
+    QFETCH(QString, action);
+    TModalRecorder recorder;
+    const auto form = NewMainForm(true);
+    TTestMainForm& f = *form;
+    const auto plane = f.ActivePlane();
+    QVERIFY(plane);
+    if (action == QLatin1String("random")) {
+        f.btnRdmPos->click();
+    } else if (action == QLatin1String("fly")) {
+        plane->SetPosition(TSinglePoint{100.0f, 200.0f});
+        plane->SetValue(90.0f);
+        for (int i = 0; i < 40; ++i) {
+            f.tmrAnimationTimer();
+            PaintPending(f);
+        }
+    } else if (action == QLatin1String("hide")) {
+        f.hide();
+        QCoreApplication::processEvents();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+    }
+    PaintPending(f);
+    const TSinglePoint at = plane->GetPosition();
+    QVERIFY2(RedAround(f.ImgNav->Render(), at) > 50, "the aircraft is not drawn at its position");
+    const int onScreen = RedAround(OnScreen(f, *f.ImgNav), at);
+    QVERIFY2(onScreen > 50, qPrintable(QStringLiteral("on screen %1 red pixels at (%2, %3)")
+                                           .arg(onScreen).arg(at.X).arg(at.Y)));
+    const int grabbed = RedAround(f.ImgNav->grab().toImage(), at);
+    QVERIFY2(grabbed > 50, qPrintable(QStringLiteral("grabbed %1 red pixels").arg(grabbed)));
+}
 
 void TestScreenUpdate::stepsDragsAndTogglesShowTheFullComposition() {
     // The map and the instrument panel repaint only what changed; after
