@@ -8,19 +8,60 @@
 
 #include <limits>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 bool SameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// Opens the file for reading only if it is a regular file. A FIFO opened the
+// ordinary way blocks until somebody writes to it, and a device may never
+// end; so the name is opened without waiting and checked on the open handle,
+// where it can no longer be swapped for something else.
+bool OpenRegularFile(QFile& file, const QString& fileName) {
+#ifdef Q_OS_UNIX
+    const int fd =
+        ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+#else
+    file.setFileName(fileName);
+    return file.open(QIODevice::ReadOnly);
+#endif
+}
+
+// Nobody has write permission: the user marked it read-only. Checked on the
+// mode, not only with access(), so that an administrator's run respects it too.
+bool MarkedReadOnly(const QFileInfo& info) {
+    return !(info.permissions() &
+             (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
+}
+
 } // namespace
 
 TIniFile::TIniFile(const QString& fileName) : m_fileName(fileName) {
-    QFile file(fileName);
     const QFileInfo info(fileName);
     if (!info.isFile()) return;
-    if (info.size() > MaxFileSize || !file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    if (!OpenRegularFile(file, fileName)) {
+        // Replaced by something that is not a file since the look above.
+        if (!QFileInfo(fileName).isFile()) return;
+        m_unreadable = true;
+        return;
+    }
+    if (file.size() > MaxFileSize) {
         m_unreadable = true;
         return;
     }
@@ -241,12 +282,22 @@ QString TIniFile::WriteErrorMessage(const QString& fileName) {
     return QStringLiteral("In %1 kann nicht geschrieben werden").arg(fileName);
 }
 
+bool TIniFile::Writable(const QString& fileName) {
+    const QFileInfo info(fileName);
+    // Only a regular file is ever replaced: a folder, FIFO, socket or device
+    // of that name is not ours. A settings file the user made read-only is
+    // respected, although the rename below could replace it.
+    if (info.exists() || info.isSymLink()) {
+        if (!info.isFile() || !info.isWritable() || MarkedReadOnly(info)) return false;
+    }
+    // The new file is made beside the old one and renamed over it.
+    const QFileInfo folder(info.absolutePath());
+    return folder.isDir() && folder.isWritable() && !MarkedReadOnly(folder);
+}
+
 bool TIniFile::UpdateFile() {
     m_lastError.clear();
-    const QFileInfo info(m_fileName);
-    // A settings file the user made read-only is respected, although the
-    // rename below could replace it.
-    if (info.exists() && (!info.isFile() || !info.isWritable())) {
+    if (!Writable(m_fileName)) {
         m_lastError = WriteErrorMessage(m_fileName);
         return false;
     }

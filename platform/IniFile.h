@@ -71,6 +71,10 @@ public:
     bool UpdateFile();
     QString LastError() const { return m_lastError; }
 
+    // Whether UpdateFile may write the file: it is a regular file (or missing)
+    // that its mode lets be written, in a folder where a new file can be made.
+    // Only looks; opens nothing.
+    static bool Writable(const QString& fileName);
     // Parses a value as ReadInteger does; false when it is not a number.
     static bool ParseInteger(const QString& text, int& value);
     // The message of a failed write.

@@ -141,9 +141,19 @@ bool TfrmBase::SaveToIni() {
     ini.WriteInteger(section, QStringLiteral("Width"), FResizeWidth);
     ini.WriteInteger(section, QStringLiteral("Height"), FResizeHeight);
     if (ini.UpdateFile()) return true;
-    ShowPlainMessage(QStringLiteral("EIniFileException error raised, with message: ") + ini.LastError() +
-                     QStringLiteral(", Filename: ") + FIniFileName);
+    ReportWriteFailure(ini.LastError());
     return false;
+}
+
+QString TfrmBase::WriteFailureText(const QString& error, const QString& fileName) {
+    return QStringLiteral("EIniFileException error raised, with message: ") + error +
+           QStringLiteral(", Filename: ") + fileName;
+}
+
+void TfrmBase::ReportWriteFailure(const QString& error) {
+    if (FWriteFailureReported) return;
+    FWriteFailureReported = true;
+    ShowPlainMessage(WriteFailureText(error, FIniFileName));
 }
 
 void TfrmBase::RecordGeometry() {

@@ -42,8 +42,15 @@ public:
     ~TfrmBase() override;
 
     // Writes "WindowState", "Left", "Top", "Width", "Height" in this order.
-    // False when the file could not be written (the message has been shown).
+    // False when the file could not be written (the failure has been reported).
     bool SaveToIni();
+
+    // Reports a failed write of the settings file (error: the settings
+    // layer's message) as "EIniFileException error raised, with message: "
+    // + error + ", Filename: " + the file. Once in the window's life: closing
+    // writes several parts of the file, and one message says it all.
+    void ReportWriteFailure(const QString& error);
+    static QString WriteFailureText(const QString& error, const QString& fileName);
 
     const QStringList& VersionInfo() const { return FVersionInfo; }
     QString IniFileName() const { return FIniFileName; }
@@ -136,4 +143,5 @@ private:
     // What the last write attempted, so closing and then destroying the window
     // does not write (or complain) twice about the same geometry.
     std::optional<std::tuple<bool, int, int, int, int>> FLastSaved;
+    bool FWriteFailureReported = false;
 };

@@ -66,11 +66,20 @@ QString OpenMessagePath(const QByteArray& message);
 int InstanceGuardExitCode();
 
 // Connects the running instance's guard to its main window: a restore request
-// brings the window back from minimised and to the front; a quit request
-// closes open modal dialogs and then closes the window the normal way, so
-// everything saved on closing is saved. Does nothing without a guard.
+// brings the window back from minimised and to the front; a quit request ends
+// the program from outside (EndFromOutside). The end of the desktop session
+// and the signals SIGTERM, SIGINT and SIGHUP end it the same way, with or
+// without a guard.
 void ConnectInstanceGuard(QWidget* mainWindow);
 
 // What the two requests do to a window.
 void RestoreAndRaise(QWidget* window);
 void CloseApplicationWindow(QWidget* window);
+
+// Ends the program at the request of something other than its user: nobody
+// is asked anything any more (messages go to standard error), open modal
+// dialogs are closed and then the window closes the normal way, so everything
+// saved on closing is saved. Should anything still hold the process, it ends
+// EndDeadlineMs after the request all the same.
+void EndFromOutside(QWidget* mainWindow);
+constexpr int EndDeadlineMs = 1800;

@@ -307,7 +307,8 @@ void TfrmMainTalvex::closeEvent(QCloseEvent* event) {
     }
     TfrmBase::closeEvent(event);
     // After the window's own two sections, so a new settings file keeps their order.
-    if (first && Szenen && !Szenen->WriteZuletzt()) ShowPlainMessage(TIniFile::WriteErrorMessage(IniFileName()));
+    if (first && Szenen && !Szenen->WriteZuletzt())
+        ReportWriteFailure(TIniFile::WriteErrorMessage(IniFileName()));
 }
 
 void TfrmMainTalvex::FormClose() {

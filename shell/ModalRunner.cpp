@@ -1,5 +1,7 @@
 #include "shell/ModalRunner.h"
 
+#include "platform/HeadlessMessage.h"
+
 #include <QDialog>
 #include <QGuiApplication>
 
@@ -11,10 +13,6 @@ TModalRunner& Runner() {
     return runner;
 }
 
-bool Headless() {
-    const QString platform = QGuiApplication::platformName();
-    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
-}
 } // namespace
 
 TModalRunner SetModalRunner(TModalRunner runner) {
@@ -29,7 +27,7 @@ int RunModal(QDialog& dialog) {
         const TModalRunner runner = Runner();
         return runner(dialog);
     }
-    if (Headless()) {
+    if (NobodyWatching()) {
         if (auto* box = qobject_cast<QMessageBox*>(&dialog))
             std::fprintf(stderr, "%s\n", qPrintable(box->text()));
         return QDialog::Rejected;

@@ -38,7 +38,7 @@ bool TfrmMainTalvex::WriteOptions() {
     ini.WriteBool(OptionsSection, QStringLiteral("Info"), mm2OptInfo->isChecked());
     ini.WriteBool(OptionsSection, QStringLiteral("Flugweg"), mm2OptFlugweg->isChecked());
     if (ini.UpdateFile()) return true;
-    ShowPlainMessage(ini.LastError());
+    ReportWriteFailure(ini.LastError());
     return false;
 }
 

@@ -1,5 +1,6 @@
 #include "shell/SzenenDatei.h"
 
+#include "platform/HeadlessMessage.h"
 #include "platform/ImageSurface.h"
 #include "platform/IniFile.h"
 #include "shell/CheckPrevious.h"
@@ -416,7 +417,7 @@ QString TSzenenDatei::RecoveryPath() const {
 }
 
 bool TSzenenDatei::MayClose() {
-    if (!FQuitRequested) return MayReplace();
+    if (!FQuitRequested && !EndingFromOutside()) return MayReplace();
     // Ended from outside nobody may be asked; what would be lost is kept.
     if (Modified()) {
         QString message;

@@ -2,6 +2,7 @@
 #include "platform/Paths.h"
 #include "platform/SingleInstance.h"
 #include "shell/CheckPrevious.h"
+#include "tests/support/testsupport.h"
 #include "world/Szene.h"
 
 #include <QDir>
@@ -13,7 +14,11 @@
 #include <QTemporaryFile>
 #include <QTest>
 
+#include <functional>
 #include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 // The guard between real processes: the instance probe (a trivial window
 // behind the guard) and the program itself.
@@ -41,17 +46,22 @@ QString LargeScreenPlatform() {
     return QStringLiteral("offscreen:configfile=") + config.fileName();
 }
 
+// Changes a started program's environment.
+using TEnvEdit = std::function<void(QProcessEnvironment&)>;
+
 class Instance {
 public:
-    Instance(const QString& program, const QStringList& args) {
+    // wait: whether to wait until the process has started; a rush of starts
+    // waits afterwards, so that they really start together.
+    Instance(const QString& program, const QStringList& args, const TEnvEdit& edit = {}, bool wait = true) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), LargeScreenPlatform());
+        if (edit) edit(env);
         m_process.setProcessEnvironment(env);
         m_process.setProgram(program);
         m_process.setArguments(args);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start();
-        m_process.waitForStarted(10000);
+        if (wait) m_process.waitForStarted(10000);
     }
     ~Instance() {
         if (m_process.state() != QProcess::NotRunning) {
@@ -60,7 +70,7 @@ public:
         }
     }
     QProcess& Process() { return m_process; }
-    bool Running() const { return m_process.state() == QProcess::Running; }
+    bool Running() const { return m_process.state() != QProcess::NotRunning; }
     bool WaitForExit(int ms = 15000) {
         return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(ms);
     }
@@ -79,10 +89,41 @@ public:
         m_output += m_process.readAllStandardOutput();
         return m_output;
     }
+    QByteArray Errors() {
+        m_errors += m_process.readAllStandardError();
+        return m_errors;
+    }
 
 private:
     QProcess m_process;
     QByteArray m_output;
+    QByteArray m_errors;
+};
+
+// An environment variable changed for the test process itself while it lives.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray* value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)) {
+        m_old = qgetenv(name);
+        if (value)
+            qputenv(name, *value);
+        else
+            qunsetenv(name);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+    ~ScopedEnv() {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
 };
 
 QString ChannelFor(const QString& program) {
@@ -128,7 +169,13 @@ private slots:
     void killedInstanceDoesNotBlock_data();
     void killedInstanceDoesNotBlock();
     void simultaneousStartsLeaveOne();
+    void startUpRushLeavesOne_data();
+    void startUpRushLeavesOne();
+    void unwritableSettingsNeverHoldTheProgram_data();
+    void unwritableSettingsNeverHoldTheProgram();
     void channelNames();
+    void privateRuntimeFolder_data();
+    void privateRuntimeFolder();
     void sceneFilesOnTheCommandLine();
     void openMessageCarriesAnyPath_data();
     void openMessageCarriesAnyPath();
@@ -273,6 +320,164 @@ void TestSingleInstance::simultaneousStartsLeaveOne() {
              std::ptrdiff_t(1));
 }
 
+void TestSingleInstance::startUpRushLeavesOne_data() {
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<int>("starts");
+    QTest::addColumn<bool>("withRuntimeFolder");
+    QTest::newRow("probe, 40 at once") << ProbePath() << 40 << true;
+    QTest::newRow("Talvex, 30 at once") << TalvexPath() << 30 << true;
+    QTest::newRow("Talvex, 30 at once, no XDG_RUNTIME_DIR") << TalvexPath() << 30 << false;
+}
+
+// A rush of starts (a click-happy user, a login script): one instance remains,
+// every other start ends by itself with at most one line on stderr, and the
+// one listener is the one that remains.
+void TestSingleInstance::startUpRushLeavesOne() {
+    QFETCH(QString, program);
+    QFETCH(int, starts);
+    QFETCH(bool, withRuntimeFolder);
+    const auto noRuntime =
+        withRuntimeFolder ? nullptr : std::make_unique<ScopedEnv>("XDG_RUNTIME_DIR", nullptr);
+    const QString folder = QFileInfo(ChannelFor(program)).path();
+    QCOMPARE(folder == TSingleInstanceChannel::PrivateRuntimeFolder(), !withRuntimeFolder);
+    const TEnvEdit edit = [&](QProcessEnvironment& env) {
+        if (!withRuntimeFolder) env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    };
+
+    std::vector<std::unique_ptr<Instance>> rush;
+    for (int i = 0; i < starts; ++i)
+        rush.push_back(std::make_unique<Instance>(program, QStringList{}, edit, false));
+    for (auto& start : rush)
+        QVERIFY(start->Process().waitForStarted(20000));
+    auto running = [&] {
+        return std::count_if(rush.begin(), rush.end(), [](auto& s) { return s->Running(); });
+    };
+    // Generous for a loaded machine; on a quiet one it takes about a second.
+    QTRY_COMPARE_WITH_TIMEOUT(running(), std::ptrdiff_t(1), 60000);
+    QVERIFY(WaitUntilAnswering(program));
+    QTest::qWait(500);
+    QCOMPARE(running(), std::ptrdiff_t(1));
+
+    for (auto& start : rush) {
+        if (start->Running()) continue;
+        QCOMPARE(start->Process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(start->Process().exitCode(), 0);
+        const QByteArray errors = start->Errors().trimmed();
+        QVERIFY2(errors.count('\n') == 0, errors.constData());
+    }
+    // One socket and its lock in the folder, which is the user's alone.
+    const QString channel = QFileInfo(ChannelFor(program)).fileName();
+    QCOMPARE(QDir(folder).entryList({channel + '*'}, QDir::System | QDir::Files),
+             (QStringList{channel, channel + QStringLiteral(".lock")}));
+    if (!withRuntimeFolder) {
+        struct stat st {};
+        QCOMPARE(::lstat(QFile::encodeName(folder).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, mode_t(0700));
+    }
+
+    Instance quitter(program, {QStringLiteral("-QUIT")}, edit);
+    QVERIFY(quitter.WaitForExit());
+    for (auto& start : rush)
+        QVERIFY(start->WaitForExit(20000));
+    QVERIFY(!QFileInfo::exists(ChannelFor(program)));
+}
+
+void TestSingleInstance::unwritableSettingsNeverHoldTheProgram_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("how");
+    for (const QString& kind : UnwritableKinds())
+        for (const QString& how : {QStringLiteral("-QUIT"), QStringLiteral("SIGTERM")})
+            QTest::newRow(qPrintable(kind + QStringLiteral(", ") + how)) << kind << how;
+}
+
+// Ended from outside with a settings file that cannot be written, the program
+// ends at once and says so once on stderr: nobody is there to press a button.
+void TestSingleInstance::unwritableSettingsNeverHoldTheProgram() {
+    QFETCH(QString, kind);
+    QFETCH(QString, how);
+    const QString ini = SettingsFileName();
+    QVERIFY(MakeUnwritable(ini, kind));
+    Instance running(TalvexPath(), {});
+    QVERIFY(WaitUntilAnswering(TalvexPath()));
+    QElapsedTimer ending;
+    ending.start();
+    if (how == QLatin1String("SIGTERM")) {
+        running.Process().terminate();
+    } else {
+        Instance quitter(TalvexPath(), {how});
+        QVERIFY(quitter.WaitForExit());
+    }
+    // The program itself ends within two seconds; the bound is generous for a loaded machine.
+    QVERIFY(running.WaitForExit(20000));
+    qInfo("ended %lld ms after the request", static_cast<long long>(ending.elapsed()));
+    QCOMPARE(running.Process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(running.Process().exitCode(), 0);
+    const QByteArray text = ("EIniFileException error raised, with message: In " + ini +
+                             " kann nicht geschrieben werden, Filename: " + ini)
+                                .toUtf8();
+    const QByteArray errors = running.Errors();
+    QVERIFY2(errors.count(text) == 1, errors.constData());
+    QVERIFY2(!errors.contains("endet, ohne"), errors.constData());
+    RemoveUnwritable(ini);
+}
+
+void TestSingleInstance::privateRuntimeFolder_data() {
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("missing: created") << "missing" << true;
+    QTest::newRow("ours, mode 0755: repaired") << "0755" << true;
+    QTest::newRow("ours, mode 0700") << "0700" << true;
+    QTest::newRow("a symbolic link to a folder of ours: refused") << "link" << false;
+    QTest::newRow("a plain file: refused") << "file" << false;
+    QTest::newRow("another user's: refused") << "other" << false;
+}
+
+// Without XDG_RUNTIME_DIR the socket lives in a folder of this user alone.
+void TestSingleInstance::privateRuntimeFolder() {
+    QFETCH(QString, setup);
+    QFETCH(bool, accepted);
+    QTemporaryDir temp;
+    const QString folder = temp.filePath(QStringLiteral("peilomat-host"));
+    const QByteArray path = QFile::encodeName(folder);
+    const QString target = temp.filePath(QStringLiteral("elsewhere"));
+    if (setup == "0755" || setup == "0700" || setup == "other") {
+        QCOMPARE(::mkdir(path.constData(), setup == "0700" ? 0700 : 0755), 0);
+        if (setup == "other") {
+            if (::geteuid() != 0) QSKIP("making a folder of another user needs root");
+            QCOMPARE(::chown(path.constData(), 65534, 65534), 0);
+        }
+    } else if (setup == "link") {
+        QCOMPARE(::mkdir(QFile::encodeName(target).constData(), 0755), 0);
+        QVERIFY(QFile::link(target, folder));
+    } else if (setup == "file") {
+        QFile file(folder);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QString error;
+    QCOMPARE(TSingleInstanceChannel::EnsurePrivateFolder(folder, &error), accepted);
+    struct stat st {};
+    QCOMPARE(::lstat(path.constData(), &st), 0);
+    if (accepted) {
+        QVERIFY(error.isEmpty());
+        QVERIFY(S_ISDIR(st.st_mode));
+        QCOMPARE(st.st_mode & 07777, mode_t(0700));
+        QCOMPARE(st.st_uid, ::geteuid());
+    } else {
+        QVERIFY(error.contains(folder));
+        // Nothing of what was found was changed.
+        if (setup == "link") {
+            QVERIFY(S_ISLNK(st.st_mode));
+            QCOMPARE(::stat(QFile::encodeName(target).constData(), &st), 0);
+            QCOMPARE(st.st_mode & 07777, mode_t(0755));
+        }
+        if (setup == "other") QCOMPARE(st.st_mode & 07777, mode_t(0755));
+        // A channel there is refused, and claims nothing.
+        TSingleInstanceChannel channel(QDir(folder).filePath(QStringLiteral("Peilomat-test")));
+        QCOMPARE(channel.Claim("RESTORE", 500), TSingleInstanceChannel::TClaim::Failed);
+        QVERIFY(!channel.IsListening());
+    }
+}
+
 void TestSingleInstance::channelNames() {
     const QString a = ChannelFor("/opt/peilomat/Talvex");
     QCOMPARE(ChannelFor("/opt/peilomat/Talvex"), a);
@@ -286,6 +491,15 @@ void TestSingleInstance::channelNames() {
     const QString forOtherUser = ChannelFor("/opt/peilomat/Talvex");
     qputenv("USER", user);
     QVERIFY(forOtherUser != a);
+
+    // Without a runtime folder of ours: a private one below the user's cache
+    // folder, never the shared temporary folder.
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    const ScopedEnv env("XDG_RUNTIME_DIR", nullptr);
+    const QString name = ChannelFor("/opt/peilomat/Talvex");
+    QCOMPARE(QFileInfo(name).path(), TSingleInstanceChannel::PrivateRuntimeFolder());
+    QVERIFY(name.startsWith(cache + '/'));
+    QVERIFY(name.toUtf8().size() < 100);
 }
 
 // A scene file named at the first start opens there; a second start hands

@@ -1,3 +1,46 @@
 #include "tests/support/testsupport.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 QString ColorName(TColor32 color) { return QStringLiteral("%1").arg(color, 8, 16, QLatin1Char('0')).toUpper(); }
+
+QStringList UnwritableKinds() {
+    return {QStringLiteral("folder"), QStringLiteral("FIFO"), QStringLiteral("read-only file"),
+            QStringLiteral("read-only folder")};
+}
+
+bool MakeUnwritable(const QString& path, const QString& kind) {
+    RemoveUnwritable(path);
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder)) return false;
+    if (kind == QLatin1String("folder")) return QDir().mkpath(path);
+    if (kind == QLatin1String("FIFO")) return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write("[Optionen]\nInfo=0\n");
+    file.close();
+    if (kind == QLatin1String("read-only file"))
+        return file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (kind == QLatin1String("read-only folder"))
+        return QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                 QFileDevice::ReadGroup | QFileDevice::ExeGroup |
+                                                 QFileDevice::ReadOther | QFileDevice::ExeOther);
+    return false;
+}
+
+void RemoveUnwritable(const QString& path) {
+    const QString folder = QFileInfo(path).absolutePath();
+    if (QFileInfo::exists(folder))
+        QFile::setPermissions(folder,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QFileInfo info(path);
+    if (info.isDir() && !info.isSymLink())
+        QDir(path).removeRecursively();
+    else if (info.exists() || info.isSymLink() || ::access(QFile::encodeName(path).constData(), F_OK) == 0)
+        QFile::remove(path);
+}
