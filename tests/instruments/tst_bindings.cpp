@@ -4,9 +4,9 @@
 #include "instruments/KursKreisel.h"
 #include "instruments/RMI2.h"
 #include "instruments/VOR.h"
+#include "rig/InstrumentRig.h"
 #include "tests/support/instrumentprobe.h"
-#include "world/I_Flugzeug.h"
-#include "world/I_Stations.h"
+#include "tests/support/recordingobserver.h"
 #include "world/RadialLayer.h"
 
 #include <QtTest>
@@ -50,44 +50,41 @@ int RedPixels(const TStation& station) {
 class TstBindings : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ImageSurface> nav;
-    std::unique_ptr<ImageSurface> instr;
-    std::shared_ptr<TCountingObserver> radial;
+    std::unique_ptr<TInstrumentRig> rig;
+    ImageSurface* nav = nullptr;
+    ImageSurface* instr = nullptr;
+    std::shared_ptr<TRecordingObserver> radial;
     std::shared_ptr<TFlugzeug> plane;
-    std::shared_ptr<TNDB_S> ndbA;
-    std::shared_ptr<TNDB_S> ndbB;
+    std::shared_ptr<TStation> ndbA;
+    std::shared_ptr<TStation> ndbB;
 
 private slots:
 
+    // The radial layer is a recorder here, so that what it hears shows.
     void init() {
-        nav = std::make_unique<ImageSurface>();
-        nav->SetBitmapSize(800, 600);
-        instr = std::make_unique<ImageSurface>();
-        instr->SetBitmapSize(750, 250);
         radial =
-            std::make_shared<TCountingObserver>(TNotificationTypes{ntPosition, ntStationPosition, ntOBS});
-        plane = TFlugzeug::Create(nav.get(), instr.get(), {100, 200}, 1, radial);
-        plane->SetSelected(true);
-        ndbA = TNDB_S::Create(nav.get(), {300, 100}, QStringLiteral("335"), -1);
-        ndbB = TNDB_S::Create(nav.get(), {500, 400}, QStringLiteral("410"), -2);
+            std::make_shared<TRecordingObserver>(TNotificationTypes{ntPosition, ntStationPosition, ntOBS});
+        rig = std::make_unique<TInstrumentRig>(TSinglePoint{100, 200}, 0.0f, radial);
+        nav = &rig->nav;
+        instr = &rig->panel;
+        plane = rig->plane;
+        ndbA = rig->AddStation(TInstrumentRig::TStationKind::NDB, {300, 100}, QStringLiteral("335"));
+        ndbB = rig->AddStation(TInstrumentRig::TStationKind::NDB, {500, 400}, QStringLiteral("410"));
     }
 
     void cleanup() {
-        // Break the binding cycles so that every object goes with the surfaces.
-        for (int i = 0; i < 3; ++i)
-            plane->AddInstrument(0, i, false);
         plane.reset();
         ndbA.reset();
         ndbB.reset();
-        instr.reset();
-        nav.reset();
+        rig.reset();
+        radial.reset();
     }
 
     // --- aircraft binding -------------------------------------------------
 
     void bindingDeliversCurrentStateOnce() {
         plane->SetValue(90.0f);
-        auto probe = ProbeInstrument::Create(instr.get(), radial);
+        auto probe = ProbeInstrument::Create(instr, radial);
         const int observersBefore = plane->ObserverCount();
         probe->SetPlaneSubject(plane);
         QCOMPARE(plane->ObserverCount(), observersBefore + 1);
@@ -107,7 +104,7 @@ private slots:
     void unchangedNotificationCallsNoHook() {
         QFETCH(int, kind);
         plane->SetValue(45.0f);
-        auto probe = ProbeInstrument::Create(instr.get(), radial);
+        auto probe = ProbeInstrument::Create(instr, radial);
         probe->SetPlaneSubject(plane);
         probe->indications = probe->headings = 0;
         const int repaints = instr->RepaintCount();
@@ -119,9 +116,9 @@ private slots:
     }
 
     void notificationsOfOtherAircraftAreIgnored() {
-        auto other = TFlugzeug::Create(nav.get(), instr.get(), {400, 400}, 2, radial);
+        auto other = TFlugzeug::Create(nav, instr, {400, 400}, 2, radial);
         other->SetSelected(true);
-        auto probe = ProbeInstrument::Create(instr.get(), radial);
+        auto probe = ProbeInstrument::Create(instr, radial);
         probe->SetPlaneSubject(plane);
         other->Attach(probe); // hears the other aircraft without being bound to it
         probe->indications = probe->headings = 0;
@@ -135,8 +132,8 @@ private slots:
         other->AddInstrument(3, 0, false);
     }
     void rebindingMovesTheInstrumentToTheOtherAircraft() {
-        auto other = TFlugzeug::Create(nav.get(), instr.get(), {400, 400}, 2, radial);
-        auto probe = ProbeInstrument::Create(instr.get(), radial);
+        auto other = TFlugzeug::Create(nav, instr, {400, 400}, 2, radial);
+        auto probe = ProbeInstrument::Create(instr, radial);
         probe->SetPlaneSubject(plane);
         const int planeObservers = plane->ObserverCount();
         const int otherObservers = other->ObserverCount();
@@ -194,7 +191,7 @@ private slots:
         QFETCH(bool, radialOnInstrument);
         QFETCH(QString, station);
 
-        auto probe = ProbeInstrument::Create(instr.get(), radial);
+        auto probe = ProbeInstrument::Create(instr, radial);
         probe->SetPlaneSubject(plane);
         for (const QString& step : steps) {
             if (step == "tuneA")
@@ -218,15 +215,15 @@ private slots:
         QCOMPARE(RedPixels(*ndbB) > 0, observersB > 0);
 
         // The radial layer hears the instrument's own announcements only while attached.
-        radial->Reset();
+        radial->Clear();
         probe->Notify(ntOBS);
-        QCOMPARE(radial->counts[ntOBS], radialOnInstrument ? 1 : 0);
+        QCOMPARE(radial->Count(ntOBS), radialOnInstrument ? 1 : 0);
         probe->SetStationSubject(nullptr);
         probe->SetPlaneSubject(nullptr);
     }
 
     void stationMovesReachTheInstrument() {
-        auto probe = ProbeInstrument::Create(instr.get(), radial);
+        auto probe = ProbeInstrument::Create(instr, radial);
         probe->SetPlaneSubject(plane);
         probe->SetStationSubject(ndbA);
         QCOMPARE(probe->GetStationPosition(), (TSinglePoint{300, 100}));
@@ -397,17 +394,17 @@ private slots:
         const auto layer = std::make_shared<TRadialLayer>([&] {
             if (vor) seen.push_back({vor->GetStation(), vor->GetToFrom()});
         });
-        auto aircraft = TFlugzeug::Create(nav.get(), instr.get(), {100, 200}, 2, layer);
+        auto aircraft = TFlugzeug::Create(nav, instr, {100, 200}, 2, layer);
         aircraft->SetSelected(true);
         aircraft->AddInstrument(4, 1, true);
         vor = std::dynamic_pointer_cast<TVOR>(aircraft->GetInstrument(1));
         QVERIFY(vor);
         std::shared_ptr<TVOR_S> a;
         if (first.x() >= 0) {
-            a = TVOR_S::Create(nav.get(), {float(first.x()), float(first.y())}, QStringLiteral("1"), 5);
+            a = TVOR_S::Create(nav, {float(first.x()), float(first.y())}, QStringLiteral("1"), 5);
             vor->SetStationSubject(a);
         }
-        const auto b = TVOR_S::Create(nav.get(), {float(second.x()), float(second.y())}, QStringLiteral("2"), 6);
+        const auto b = TVOR_S::Create(nav, {float(second.x()), float(second.y())}, QStringLiteral("2"), 6);
         seen.clear();
         vor->SetStationSubject(b);
         QCOMPARE(int(seen.size()), 1);

@@ -1,5 +1,6 @@
 #include "instruments/HSI.h"
-#include "tests/support/coursefixture.h"
+#include "rig/InstrumentRig.h"
+#include "tests/support/pixelprobe.h"
 #include "tests/support/recordingobserver.h"
 
 #include <QtTest>
@@ -8,6 +9,7 @@
 
 namespace {
 const TSinglePoint kStation{400.0f, 300.0f};
+constexpr auto kVor = TInstrumentRig::TStationKind::VOR;
 
 // Face point `along` pixels towards the arrow head and `across` to its right.
 TSinglePoint OnAxis(const THSI& hsi, float along, float across) {
@@ -16,8 +18,8 @@ TSinglePoint OnAxis(const THSI& hsi, float along, float across) {
     return {hsi.GetXm() + along * v.X + across * w.X, hsi.GetYm() + along * v.Y + across * w.Y};
 }
 
-bool Is(const QImage& img, const TSinglePoint& p, bool (*test)(unsigned int)) {
-    return test(PixelOf(img, static_cast<int>(std::floor(p.X)), static_cast<int>(std::floor(p.Y))));
+bool Is(const QImage& img, const TSinglePoint& p, bool (*test)(TColor32)) {
+    return test(PixelAt(img, p));
 }
 } // namespace
 
@@ -71,9 +73,11 @@ void TestHSI::indication() {
     QFETCH(float, ablage);
     QFETCH(int, bar);
 
-    TCourseRig rig(OnRadial(kStation, radial, distance), kStation);
+    TInstrumentRig rig(PointOnRadial(kStation, radial, distance));
+    const auto station = rig.AddStation(kVor, kStation);
     rig.plane->SetValue(heading);
-    auto hsi = rig.Make<THSI>(tuned);
+    auto hsi = rig.Alone<THSI>();
+    if (tuned) rig.Tune(station);
     hsi->SetValue(course);
 
     QCOMPARE(hsi->GetToFrom(), state);
@@ -85,27 +89,29 @@ void TestHSI::indication() {
     const float delta = hsi->GetDelta();
 
     // The bar stands `bar` marks right of the arrow, parallel to it.
-    QVERIFY(Is(img, OnAxis(*hsi, l / 2.0f, bar * delta), IsGreenish));
-    QVERIFY(Is(img, OnAxis(*hsi, -l / 2.0f, bar * delta), IsGreenish));
-    if (bar != 0) QVERIFY(!Is(img, OnAxis(*hsi, l / 2.0f, -bar * delta), IsGreenish));
+    QVERIFY(Is(img, OnAxis(*hsi, l / 2.0f, bar * delta), IsGreen));
+    QVERIFY(Is(img, OnAxis(*hsi, -l / 2.0f, bar * delta), IsGreen));
+    if (bar != 0) QVERIFY(!Is(img, OnAxis(*hsi, l / 2.0f, -bar * delta), IsGreen));
 
     // The arrow points at the course on the turned card: its wide head on
     // the course side, its narrow tail on the other.
     const float head = hsi->GetZLaenge() - 15.0f;
-    QVERIFY(Is(img, OnAxis(*hsi, head, 3.0f), IsGreenish));
-    QVERIFY(!Is(img, OnAxis(*hsi, -head, 3.0f), IsGreenish));
+    QVERIFY(Is(img, OnAxis(*hsi, head, 3.0f), IsGreen));
+    QVERIFY(!Is(img, OnAxis(*hsi, -head, 3.0f), IsGreen));
 
     // TO triangle towards the head, FROM triangle towards the tail, red NAV flag otherwise.
-    QCOMPARE(Is(img, OnAxis(*hsi, l - 12.0f, -7.0f), IsWhitish), state == 0);
-    QCOMPARE(Is(img, OnAxis(*hsi, -(l - 12.0f), -7.0f), IsWhitish), state == 1);
+    QCOMPARE(Is(img, OnAxis(*hsi, l - 12.0f, -7.0f), IsWhite), state == 0);
+    QCOMPARE(Is(img, OnAxis(*hsi, -(l - 12.0f), -7.0f), IsWhite), state == 1);
     const TIntRect nav = hsi->GetP_NAV();
-    QCOMPARE(IsReddish(PixelOf(img, nav.Left + 2, nav.Top + 2)), state == 2);
-    QCOMPARE(IsReddish(PixelOf(img, nav.Right - 3, nav.Bottom - 3)), state == 2);
+    QCOMPARE(IsRed(PixelAt(img, nav.Left + 2, nav.Top + 2)), state == 2);
+    QCOMPARE(IsRed(PixelAt(img, nav.Right - 3, nav.Bottom - 3)), state == 2);
 }
 
 void TestHSI::headingTurnsCardNotIndication() {
-    TCourseRig rig(OnRadial(kStation, 96.0f, 100.0f), kStation);
-    auto hsi = rig.Make<THSI>();
+    TInstrumentRig rig(PointOnRadial(kStation, 96.0f, 100.0f));
+    const auto station = rig.AddStation(kVor, kStation);
+    auto hsi = rig.Alone<THSI>();
+    rig.Tune(station);
     hsi->SetValue(90.0f);
     const float ablage = hsi->GetAblage();
     const int state = hsi->GetToFrom();
@@ -113,7 +119,7 @@ void TestHSI::headingTurnsCardNotIndication() {
     hsi->Attach(listener);
     const int obsBefore = listener->Count(ntOBS);
     rig.WatchLayers(hsi->GetInstrumentLayer(), hsi->GetZeigerLayer());
-    const int repaintsBefore = rig.panel.RepaintCount();
+    const int repaintsBefore = rig.alone.RepaintCount();
 
     rig.plane->SetValue(90.0f); // turn right by 90: everything turns left by 90
 
@@ -121,11 +127,11 @@ void TestHSI::headingTurnsCardNotIndication() {
     QCOMPARE(hsi->GetAblage(), ablage);
     QCOMPARE(hsi->GetToFrom(), state);
     QCOMPARE(listener->Count(ntOBS) - obsBefore, 0);
-    QCOMPARE(rig.panel.RepaintCount() - repaintsBefore, 1);
+    QCOMPARE(rig.alone.RepaintCount() - repaintsBefore, 1);
     QVERIFY(rig.faceDraws > 0);
     // Course 90 at heading 90: the arrow points straight up.
     const QImage img = rig.Shot();
-    QVERIFY(IsGreenish(PixelOf(img, int(hsi->GetXm()), int(hsi->GetYm() - hsi->GetZLaenge() + 10.0f))));
+    QVERIFY(IsGreen(PixelAt(img, int(hsi->GetXm()), int(hsi->GetYm() - hsi->GetZLaenge() + 10.0f))));
     hsi->Detach(listener);
 }
 
@@ -150,9 +156,11 @@ void TestHSI::courseSetting() {
     QFETCH(float, course);
     QFETCH(int, announced);
 
-    TCourseRig rig(OnRadial(kStation, 100.0f, 100.0f), kStation);
+    TInstrumentRig rig(PointOnRadial(kStation, 100.0f, 100.0f));
+    const auto station = rig.AddStation(kVor, kStation);
     rig.plane->SetValue(30.0f);
-    auto hsi = rig.Make<THSI>();
+    auto hsi = rig.Alone<THSI>();
+    rig.Tune(station);
     hsi->SetValue(start);
     auto listener = std::make_shared<TRecordingObserver>(TNotificationTypes{ntOBS});
     hsi->Attach(listener);
@@ -172,8 +180,10 @@ void TestHSI::courseSetting() {
 }
 
 void TestHSI::courseAnnouncedWithNewState() {
-    TCourseRig rig(OnRadial(kStation, 90.0f, 100.0f), kStation);
-    auto hsi = rig.Make<THSI>();
+    TInstrumentRig rig(PointOnRadial(kStation, 90.0f, 100.0f));
+    const auto station = rig.AddStation(kVor, kStation);
+    auto hsi = rig.Alone<THSI>();
+    rig.Tune(station);
     hsi->SetValue(90.0f);
     QCOMPARE(hsi->GetToFrom(), 1);
 
@@ -208,18 +218,20 @@ void TestHSI::redrawEconomy() {
     QFETCH(bool, faceDrawn);
     QFETCH(bool, needleDrawn);
 
-    const TSinglePoint start = OnRadial(kStation, 95.0f, 100.0f);
-    TCourseRig rig(start, kStation);
+    const TSinglePoint start = PointOnRadial(kStation, 95.0f, 100.0f);
+    TInstrumentRig rig(start);
+    const auto station = rig.AddStation(kVor, kStation);
     rig.plane->SetValue(20.0f);
-    auto hsi = rig.Make<THSI>();
+    auto hsi = rig.Alone<THSI>();
+    rig.Tune(station);
     hsi->SetValue(90.0f);
     rig.WatchLayers(hsi->GetInstrumentLayer(), hsi->GetZeigerLayer());
-    const int before = rig.panel.RepaintCount();
+    const int before = rig.alone.RepaintCount();
 
     if (action == "move")
-        rig.plane->SetPosition(OnRadial(kStation, 96.0f, 100.0f));
+        rig.plane->SetPosition(PointOnRadial(kStation, 96.0f, 100.0f));
     else if (action == "station")
-        rig.station->SetPosition({kStation.X, kStation.Y + 1.0f});
+        station->SetPosition({kStation.X, kStation.Y + 1.0f});
     else if (action == "same")
         rig.plane->SetPosition(start);
     else if (action == "sameheading")
@@ -227,13 +239,13 @@ void TestHSI::redrawEconomy() {
     else if (action == "heading")
         rig.plane->SetValue(21.0f);
     else if (action == "tofrom")
-        rig.plane->SetPosition(OnRadial(kStation, 275.0f, 100.0f));
+        rig.plane->SetPosition(PointOnRadial(kStation, 275.0f, 100.0f));
     else if (action == "course")
         hsi->SetValue(100.0f);
     else if (action == "samecourse")
         hsi->SetValue(90.0f);
 
-    QCOMPARE(rig.panel.RepaintCount() - before, repaints);
+    QCOMPARE(rig.alone.RepaintCount() - before, repaints);
     QCOMPARE(rig.faceDraws > 0, faceDrawn);
     QCOMPARE(rig.needleDraws > 0, needleDrawn);
 }

@@ -1,35 +1,31 @@
 // The heading indicator: its card follows the aircraft heading, nothing else.
 #include "instruments/KursKreisel.h"
+#include "rig/InstrumentRig.h"
 #include "tests/support/instrumentprobe.h"
-#include "world/I_Flugzeug.h"
 
 #include <QtTest>
 
 class TstKursKreisel : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ImageSurface> nav;
-    std::unique_ptr<ImageSurface> instr;
+    std::unique_ptr<TInstrumentRig> rig;
     std::shared_ptr<TFlugzeug> plane;
+    ImageSurface* instr = nullptr;
     std::shared_ptr<TKursKreisel> kk;
 
 private slots:
+    // The heading indicator every new aircraft carries in slot 0.
     void init() {
-        nav = std::make_unique<ImageSurface>();
-        nav->SetBitmapSize(400, 400);
-        instr = std::make_unique<ImageSurface>();
-        instr->SetBitmapSize(750, 250);
-        plane = TFlugzeug::Create(nav.get(), instr.get(), {100, 100}, 1, nullptr);
-        plane->SetSelected(true);
+        rig = std::make_unique<TInstrumentRig>(TSinglePoint{100, 100});
+        plane = rig->plane;
+        instr = &rig->panel;
         kk = std::dynamic_pointer_cast<TKursKreisel>(plane->GetInstrument(0));
         QVERIFY(kk);
     }
     void cleanup() {
         kk.reset();
-        plane->AddInstrument(3, 0, false);
         plane.reset();
-        instr.reset();
-        nav.reset();
+        rig.reset();
     }
 
     void listensToTheHeadingOnly() {

@@ -3,9 +3,8 @@
 #include "instruments/MDI.h"
 #include "instruments/RBI.h"
 #include "instruments/RMI.h"
+#include "rig/InstrumentRig.h"
 #include "tests/support/instrumentprobe.h"
-#include "world/I_Flugzeug.h"
-#include "world/I_Stations.h"
 
 #include <QtTest>
 
@@ -17,7 +16,7 @@ bool HeadAt(const QImage& img, const TADF& adf, float clockDeg) {
     const float r = adf.GetZLaenge() - 20.0f * adf.GetSF() + 3.0f;
     for (float k : {-2.0f, 2.0f}) {
         const TSinglePoint p = FaceAt(adf, r, clockDeg, k);
-        if (!IsYellow(PixelAt(img, int(std::floor(p.X)), int(std::floor(p.Y))))) return false;
+        if (!IsYellow(PixelAt(img, p))) return false;
     }
     return true;
 }
@@ -27,36 +26,30 @@ bool HeadAt(const QImage& img, const TADF& adf, float clockDeg) {
 class TstNeedles : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ImageSurface> nav;
-    std::unique_ptr<ImageSurface> instr;
+    std::unique_ptr<TInstrumentRig> rig;
     std::shared_ptr<TFlugzeug> plane;
-    std::shared_ptr<TNDB_S> ndb;
+    std::shared_ptr<TStation> ndb;
+    ImageSurface* instr = nullptr;
 
+    // The instrument in the middle slot, tuned to the NDB.
     std::shared_ptr<TADF> Install(int type) {
-        plane->AddInstrument(type, 1, true);
-        auto adf = std::dynamic_pointer_cast<TADF>(plane->GetInstrument(1));
-        if (adf) adf->SetStationSubject(ndb);
+        auto adf = std::dynamic_pointer_cast<TADF>(rig->InSlot(type, 1));
+        if (adf) rig->Tune(ndb);
         return adf;
     }
 
 private slots:
     void init() {
-        nav = std::make_unique<ImageSurface>();
-        nav->SetBitmapSize(400, 400);
-        instr = std::make_unique<ImageSurface>();
-        instr->SetBitmapSize(750, 250);
-        plane = TFlugzeug::Create(nav.get(), instr.get(), {100, 100}, 1, nullptr);
-        plane->SetSelected(true);
+        rig = std::make_unique<TInstrumentRig>(TSinglePoint{100, 100});
+        plane = rig->plane;
+        instr = &rig->panel;
         plane->AddInstrument(3, 0, false); // its heading repaints would blur the counts
-        ndb = TNDB_S::Create(nav.get(), {100, 50}, QStringLiteral("335"), -1);
+        ndb = rig->AddStation(TInstrumentRig::TStationKind::NDB, {100, 50}, QStringLiteral("335"));
     }
     void cleanup() {
-        for (int i = 0; i < 3; ++i)
-            plane->AddInstrument(0, i, false);
         plane.reset();
         ndb.reset();
-        instr.reset();
-        nav.reset();
+        rig.reset();
     }
 
     // Aircraft at (100, 100). The needle head points at the relative bearing;
@@ -128,14 +121,14 @@ private slots:
     // position starts there) or a second station at the same place.
     void retuningShowsTheBearingAtOnce() {
         plane->SetValue(90.0f);
-        auto atOrigin = TNDB_S::Create(nav.get(), {0, 0}, QStringLiteral("1"), -2);
+        auto atOrigin = rig->AddStation(TInstrumentRig::TStationKind::NDB, {0, 0}, QStringLiteral("1"));
         auto adf = Install(0);
         adf->SetStationSubject(nullptr);
         adf->SetStationSubject(atOrigin);
         QCOMPARE(adf->GetRB(), 225.0f); // bearing 315 to the north-west, heading 90
         QVERIFY(HeadAt(instr->Render(), *adf, 225.0f));
 
-        auto twin = TNDB_S::Create(nav.get(), {0, 0}, QStringLiteral("2"), -3);
+        auto twin = rig->AddStation(TInstrumentRig::TStationKind::NDB, {0, 0}, QStringLiteral("2"));
         adf->SetStationSubject(nullptr);
         adf->SetStationSubject(twin);
         QCOMPARE(adf->GetRB(), 225.0f);

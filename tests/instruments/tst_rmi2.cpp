@@ -1,9 +1,9 @@
 // The two-needle RMI: two independent station bindings, a hollow second
 // needle and the needle legends below the bezel.
 #include "instruments/RMI2.h"
+#include "rig/InstrumentRig.h"
 #include "tests/support/instrumentprobe.h"
-#include "world/I_Flugzeug.h"
-#include "world/I_Stations.h"
+#include "tests/support/recordingobserver.h"
 
 #include <QtTest>
 
@@ -14,15 +14,9 @@ bool GreenHeadAt(const QImage& img, const TRMI2& rmi, float clockDeg) {
     const float r = rmi.GetZLaenge() - 20.0f * rmi.GetSF() + 3.0f;
     for (float k : {-1.5f, 1.5f}) {
         const TSinglePoint p = FaceAt(rmi, r, clockDeg, k);
-        if (!IsGreen(PixelAt(img, int(std::floor(p.X)), int(std::floor(p.Y))))) return false;
+        if (!IsGreen(PixelAt(img, p))) return false;
     }
     return true;
-}
-
-// One-pixel outline lines on half pixels come out as dimmed yellow.
-bool Yellowish(TColor32 c) {
-    const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
-    return r > 90 && g > 90 && b < 60 && std::abs(r - g) < 40;
 }
 
 // Needle 2: a yellow outline; both sides of the head's base and of the shaft,
@@ -32,11 +26,11 @@ bool HollowNeedleAt(const QImage& img, const TRMI2& rmi, float clockDeg) {
     const float halfHead = 5.0f * rmi.GetSF();
     const float halfShaft = 3.0f * rmi.GetSF();
     for (float k : {-halfHead + 1.0f, halfHead - 1.0f})
-        if (!AnyNear(img, FaceAt(rmi, base, clockDeg, k), 1, Yellowish)) return false;
+        if (!AnyNear(img, FaceAt(rmi, base, clockDeg, k), 1, IsYellowish)) return false;
     for (float k : {-halfShaft, halfShaft})
-        if (!AnyNear(img, FaceAt(rmi, 30.0f, clockDeg, k), 1, Yellowish)) return false;
+        if (!AnyNear(img, FaceAt(rmi, 30.0f, clockDeg, k), 1, IsYellowish)) return false;
     const TSinglePoint axis = FaceAt(rmi, 30.0f, clockDeg);
-    return !Yellowish(PixelAt(img, int(std::floor(axis.X)), int(std::floor(axis.Y))));
+    return !IsYellowish(PixelAt(img, axis));
 }
 
 // The corner of the face outside the bezel: kind 1 lower right, kind 2 lower left.
@@ -62,36 +56,32 @@ int OutsideBezel(const QImage& img, const TRMI2& rmi, const QRect& rect, const C
 class TstRMI2 : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ImageSurface> nav;
-    std::unique_ptr<ImageSurface> instr;
+    using Kind = TInstrumentRig::TStationKind;
+    std::unique_ptr<TInstrumentRig> rig;
     std::shared_ptr<TFlugzeug> plane;
-    std::shared_ptr<TNDB_S> north; // (100, 50)
-    std::shared_ptr<TVOR_S> east;  // (150, 100)
+    ImageSurface* instr = nullptr;
+    std::shared_ptr<TStation> north; // (100, 50)
+    std::shared_ptr<TStation> east;  // (150, 100)
     std::shared_ptr<TRMI2> rmi;
 
 private slots:
+    // The two-needle RMI in the right slot, untuned; the slot 0 heading indicator taken out.
     void init() {
-        nav = std::make_unique<ImageSurface>();
-        nav->SetBitmapSize(400, 400);
-        instr = std::make_unique<ImageSurface>();
-        instr->SetBitmapSize(750, 250);
-        plane = TFlugzeug::Create(nav.get(), instr.get(), {100, 100}, 1, nullptr);
-        plane->SetSelected(true);
+        rig = std::make_unique<TInstrumentRig>(TSinglePoint{100, 100});
+        plane = rig->plane;
+        instr = &rig->panel;
         plane->AddInstrument(3, 0, false);
-        north = TNDB_S::Create(nav.get(), {100, 50}, QStringLiteral("335"), -1);
-        east = TVOR_S::Create(nav.get(), {150, 100}, QStringLiteral("114.5"), -2);
-        plane->AddInstrument(6, 2, true);
-        rmi = std::dynamic_pointer_cast<TRMI2>(plane->GetInstrument(2));
+        north = rig->AddStation(Kind::NDB, {100, 50}, QStringLiteral("335"));
+        east = rig->AddStation(Kind::VOR, {150, 100}, QStringLiteral("114.5"));
+        rmi = std::dynamic_pointer_cast<TRMI2>(rig->InSlot(6, 2));
         QVERIFY(rmi);
     }
     void cleanup() {
         rmi.reset();
-        plane->AddInstrument(6, 2, false);
         plane.reset();
         north.reset();
         east.reset();
-        instr.reset();
-        nav.reset();
+        rig.reset();
     }
 
     void needles_data() {
@@ -153,9 +143,9 @@ private slots:
     void legends() {
         QFETCH(QString, freq1);
         QFETCH(QString, freq2);
-        std::shared_ptr<TNDB_S> s1, s2;
-        if (!freq1.isEmpty()) s1 = TNDB_S::Create(nav.get(), {100, 50}, freq1, -3);
-        if (!freq2.isEmpty()) s2 = TNDB_S::Create(nav.get(), {150, 100}, freq2, -4);
+        std::shared_ptr<TStation> s1, s2;
+        if (!freq1.isEmpty()) s1 = rig->AddStation(Kind::NDB, {100, 50}, freq1);
+        if (!freq2.isEmpty()) s2 = rig->AddStation(Kind::NDB, {150, 100}, freq2);
         rmi->SetStationSubject(s1);
         rmi->SetStation2Subject(s2);
         QCOMPARE(rmi->GetStation2(), s2 ? s2->GetName() : QString());
@@ -163,9 +153,9 @@ private slots:
 
         QCOMPARE(OutsideBezel(img, *rmi, Corner(*rmi, 1), IsGreen) > 20, bool(s1));
         QCOMPARE(OutsideBezel(img, *rmi, Corner(*rmi, 1), IsWhite) > 20, bool(s1));
-        QCOMPARE(OutsideBezel(img, *rmi, Corner(*rmi, 2), Yellowish) > 10, bool(s2));
+        QCOMPARE(OutsideBezel(img, *rmi, Corner(*rmi, 2), IsYellowish) > 10, bool(s2));
         QCOMPARE(OutsideBezel(img, *rmi, Corner(*rmi, 2), IsWhite) > 20, bool(s2));
-        QCOMPARE(OutsideBezel(img, *rmi, Corner(*rmi, 1), Yellowish), 0);
+        QCOMPARE(OutsideBezel(img, *rmi, Corner(*rmi, 1), IsYellowish), 0);
         QCOMPARE(OutsideBezel(img, *rmi, Corner(*rmi, 2), IsGreen), 0);
 
         // Nothing of a legend reaches the edge of the face: no name is cut off.
@@ -180,7 +170,7 @@ private slots:
         // Untuning takes the legend away at once.
         const QImage after = instr->Render();
         QCOMPARE(OutsideBezel(after, *rmi, Corner(*rmi, 1), IsGreen), 0);
-        QCOMPARE(OutsideBezel(after, *rmi, Corner(*rmi, 2), Yellowish), 0);
+        QCOMPARE(OutsideBezel(after, *rmi, Corner(*rmi, 2), IsYellowish), 0);
     }
 
     void legendSwitch() {
@@ -200,11 +190,11 @@ private slots:
     // Station 2 moving: its bearing recomputed, the needle layer recomposed
     // (the face is not), and the instrument tells its own observers.
     void station2Moves() {
-        auto listener = std::make_shared<TCountingObserver>(TNotificationTypes{ntStationPosition});
+        auto listener = std::make_shared<TRecordingObserver>(TNotificationTypes{ntStationPosition});
         rmi->SetStationSubject(north);
         rmi->SetStation2Subject(east);
         rmi->Attach(listener);
-        listener->Reset();
+        listener->Clear();
         Bitmap32& face = rmi->GetInstrumentLayer()->Bitmap();
         face.FillRect(1, 1, 2, 2, 0xFFFF00FF);
         const int before = instr->RepaintCount();
@@ -215,12 +205,12 @@ private slots:
         QCOMPARE(rmi->GetRB(), 0.0f);
         QCOMPARE(instr->RepaintCount() - before, 1);
         QCOMPARE(face.Pixel(1, 1), 0xFFFF00FFu);
-        QCOMPARE(listener->counts[ntStationPosition], 1);
-        QCOMPARE(listener->lastSubject, static_cast<ISubject*>(rmi.get()));
+        QCOMPARE(listener->Count(ntStationPosition), 1);
+        QCOMPARE(listener->LastSubject(), static_cast<ISubject*>(rmi.get()));
         QVERIFY(HollowNeedleAt(instr->Render(), *rmi, 180.0f));
 
         east->Notify(ntStationPosition); // unchanged: nothing
-        QCOMPARE(listener->counts[ntStationPosition], 1);
+        QCOMPARE(listener->Count(ntStationPosition), 1);
         QCOMPARE(instr->RepaintCount() - before, 1);
         rmi->Detach(listener);
     }
@@ -228,7 +218,7 @@ private slots:
     // The second needle shows a station at the map origin as soon as it is
     // tuned: the stored position starts there, so no position notice changes it.
     void station2AtOriginShowsAtOnce() {
-        auto atOrigin = TNDB_S::Create(nav.get(), {0, 0}, QStringLiteral("1"), -3);
+        auto atOrigin = rig->AddStation(Kind::NDB, {0, 0}, QStringLiteral("1"));
         rmi->SetStation2Subject(atOrigin);
         QCOMPARE(rmi->GetRB2(), 315.0f);
         QVERIFY(HollowNeedleAt(instr->Render(), *rmi, 315.0f));

@@ -1,5 +1,6 @@
 #include "instruments/VOR.h"
-#include "tests/support/coursefixture.h"
+#include "rig/InstrumentRig.h"
+#include "tests/support/pixelprobe.h"
 #include "tests/support/recordingobserver.h"
 #include "tests/support/testsupport.h"
 
@@ -10,6 +11,7 @@
 
 namespace {
 const TSinglePoint kStation{400.0f, 300.0f};
+constexpr auto kVor = TInstrumentRig::TStationKind::VOR;
 
 // Face point at radius r and dial direction beta (clockwise from the top).
 TSinglePoint Dial(const TVOR& vor, float r, float betaDeg) {
@@ -23,7 +25,7 @@ TSinglePoint Centroid(const std::array<TSinglePoint, 3>& p) {
 
 bool RimYellow(const QImage& img, const TVOR& vor, float betaDeg) {
     const TSinglePoint p = Dial(vor, vor.GetR() + 1.5f, betaDeg);
-    return AnyNear(img, p.X, p.Y, 1, IsYellowish);
+    return AnyNear(img, p, 1, IsYellowish);
 }
 } // namespace
 
@@ -77,8 +79,10 @@ void TestVOR::indication() {
     QFETCH(float, ablage);
     QFETCH(int, mark);
 
-    TCourseRig rig(OnRadial(kStation, radial, distance), kStation);
-    auto vor = rig.Make<TVOR>();
+    TInstrumentRig rig(PointOnRadial(kStation, radial, distance));
+    const auto station = rig.AddStation(kVor, kStation);
+    auto vor = rig.Alone<TVOR>();
+    rig.Tune(station);
     vor->SetValue(obs);
     if (!tuned) vor->SetStationSubject(nullptr); // untuning returns to rest at once
 
@@ -95,8 +99,8 @@ void TestVOR::indication() {
     // The flag: white triangle above the centre line for TO, below for FROM, none otherwise.
     const TSinglePoint to = Centroid(vor->GetP_TO());
     const TSinglePoint from = Centroid(vor->GetP_FROM());
-    QCOMPARE(IsWhitish(PixelOf(img, int(to.X), int(to.Y))), state == 0);
-    QCOMPARE(IsWhitish(PixelOf(img, int(from.X), int(from.Y))), state == 1);
+    QCOMPARE(IsWhite(PixelAt(img, int(to.X), int(to.Y))), state == 0);
+    QCOMPARE(IsWhite(PixelAt(img, int(from.X), int(from.Y))), state == 1);
 }
 
 void TestVOR::directionMark_data() {
@@ -125,8 +129,10 @@ void TestVOR::directionMark() {
     QFETCH(float, from);
     QFETCH(float, to);
 
-    TCourseRig rig(OnRadial(kStation, radial, distance), kStation);
-    auto vor = rig.Make<TVOR>(tuned);
+    TInstrumentRig rig(PointOnRadial(kStation, radial, distance));
+    const auto station = rig.AddStation(kVor, kStation);
+    auto vor = rig.Alone<TVOR>();
+    if (tuned) rig.Tune(station);
     vor->SetValue(90.0f);
     vor->SetDirToStation(true);
     const QImage img = rig.Shot();
@@ -178,8 +184,10 @@ void TestVOR::obsSetting() {
     QFETCH(float, obs);
     QFETCH(int, announced);
 
-    TCourseRig rig(OnRadial(kStation, 100.0f, 100.0f), kStation);
-    auto vor = rig.Make<TVOR>();
+    TInstrumentRig rig(PointOnRadial(kStation, 100.0f, 100.0f));
+    const auto station = rig.AddStation(kVor, kStation);
+    auto vor = rig.Alone<TVOR>();
+    rig.Tune(station);
     vor->SetValue(start);
     auto listener = std::make_shared<TRecordingObserver>(TNotificationTypes{ntOBS});
     vor->Attach(listener);
@@ -201,8 +209,10 @@ void TestVOR::obsSetting() {
 void TestVOR::obsAnnouncedWithNewState() {
     // Whoever hears of a new OBS (the map's radial lines) reads the TO/FROM
     // state at once; it must already belong to the new course.
-    TCourseRig rig(OnRadial(kStation, 90.0f, 100.0f), kStation);
-    auto vor = rig.Make<TVOR>();
+    TInstrumentRig rig(PointOnRadial(kStation, 90.0f, 100.0f));
+    const auto station = rig.AddStation(kVor, kStation);
+    auto vor = rig.Alone<TVOR>();
+    rig.Tune(station);
     vor->SetValue(90.0f);
     QCOMPARE(vor->GetToFrom(), 1);
 
@@ -239,47 +249,51 @@ void TestVOR::redrawEconomy() {
     QFETCH(bool, faceDrawn);
     QFETCH(bool, needleDrawn);
 
-    const TSinglePoint start = OnRadial(kStation, 95.0f, 100.0f);
-    TCourseRig rig(start, kStation);
-    auto vor = rig.Make<TVOR>();
+    const TSinglePoint start = PointOnRadial(kStation, 95.0f, 100.0f);
+    TInstrumentRig rig(start);
+    const auto station = rig.AddStation(kVor, kStation);
+    auto vor = rig.Alone<TVOR>();
+    rig.Tune(station);
     vor->SetValue(90.0f);
     rig.WatchLayers(vor->GetInstrumentLayer(), vor->GetZeigerLayer());
-    const int before = rig.panel.RepaintCount();
+    const int before = rig.alone.RepaintCount();
 
     if (action == "move")
-        rig.plane->SetPosition(OnRadial(kStation, 96.0f, 100.0f));
+        rig.plane->SetPosition(PointOnRadial(kStation, 96.0f, 100.0f));
     else if (action == "station")
-        rig.station->SetPosition({kStation.X, kStation.Y + 1.0f});
+        station->SetPosition({kStation.X, kStation.Y + 1.0f});
     else if (action == "same")
         rig.plane->SetPosition(start);
     else if (action == "heading")
         rig.plane->SetValue(45.0f);
     else if (action == "tofrom")
-        rig.plane->SetPosition(OnRadial(kStation, 275.0f, 100.0f));
+        rig.plane->SetPosition(PointOnRadial(kStation, 275.0f, 100.0f));
     else if (action == "over")
-        rig.plane->SetPosition(OnRadial(kStation, 95.0f, 5.0f));
+        rig.plane->SetPosition(PointOnRadial(kStation, 95.0f, 5.0f));
     else if (action == "obs")
         vor->SetValue(100.0f);
     else if (action == "sameobs")
         vor->SetValue(90.0f);
 
-    QCOMPARE(rig.panel.RepaintCount() - before, repaints);
+    QCOMPARE(rig.alone.RepaintCount() - before, repaints);
     QCOMPARE(rig.faceDraws > 0, faceDrawn);
     QCOMPARE(rig.needleDraws > 0, needleDrawn);
 }
 
 void TestVOR::hiddenStaysHidden() {
-    TCourseRig rig(OnRadial(kStation, 100.0f, 100.0f), kStation);
-    auto vor = rig.Make<TVOR>();
+    TInstrumentRig rig(PointOnRadial(kStation, 100.0f, 100.0f));
+    const auto station = rig.AddStation(kVor, kStation);
+    auto vor = rig.Alone<TVOR>();
+    rig.Tune(station);
     vor->SetValue(90.0f);
     QVERIFY(vor->GetZeigerLayer()->Visible());
     QVERIFY(!vor->GetInstrumentLayer()->Visible()); // the dial is only the cached picture
 
     vor->SetVisible(false);
-    rig.plane->SetPosition(OnRadial(kStation, 280.0f, 100.0f));
+    rig.plane->SetPosition(PointOnRadial(kStation, 280.0f, 100.0f));
     vor->SetDirToStation(true);
     vor->SetStationSubject(nullptr);
-    vor->SetStationSubject(rig.station);
+    vor->SetStationSubject(station);
     QVERIFY(!vor->GetZeigerLayer()->Visible());
     QVERIFY(!vor->GetInstrumentLayer()->Visible());
 
@@ -291,7 +305,7 @@ void TestVOR::hiddenStaysHidden() {
     const float needleX = YellowCentreX(img, static_cast<int>(vor->GetYm() - 40.0f), 0, img.width() - 1);
     QVERIFY(std::fabs(needleX - (vor->GetXm() + 5.0f * vor->GetDelta())) < 1.0f);
     const TSinglePoint to = Centroid(vor->GetP_TO());
-    QVERIFY(IsWhitish(PixelOf(img, int(to.X), int(to.Y))));
+    QVERIFY(IsWhite(PixelAt(img, int(to.X), int(to.Y))));
 }
 
 void TestVOR::tuningShowsAtOnce_data() {
@@ -306,19 +320,20 @@ void TestVOR::tuningShowsAtOnce() {
     // position equals the one the instrument stored before.
     QFETCH(QString, how);
     const TSinglePoint at = how == "origin" ? TSinglePoint{0.0f, 0.0f} : kStation;
-    TCourseRig rig(OnRadial(at, 100.0f, 100.0f), at);
-    auto vor = rig.Make<TVOR>(false);
+    TInstrumentRig rig(PointOnRadial(at, 100.0f, 100.0f));
+    const auto station = rig.AddStation(kVor, at);
+    auto vor = rig.Alone<TVOR>();
     vor->SetValue(90.0f);
     if (how == "origin") {
-        vor->SetStationSubject(rig.station);
+        vor->SetStationSubject(station);
     } else if (how == "retune") {
-        vor->SetStationSubject(rig.station);
+        vor->SetStationSubject(station);
         vor->SetStationSubject(nullptr);
         QCOMPARE(vor->GetToFrom(), 2);
-        vor->SetStationSubject(rig.station);
+        vor->SetStationSubject(station);
     } else {
-        vor->SetStationSubject(rig.station);
-        auto twin = TVOR_S::Create(&rig.nav, at, QStringLiteral("2"), 1);
+        vor->SetStationSubject(station);
+        auto twin = rig.AddStation(kVor, at, QStringLiteral("2"));
         vor->SetStationSubject(nullptr);
         vor->SetStationSubject(twin);
         QCOMPARE(vor->GetStation(), QStringLiteral("VOR 2"));

@@ -12,60 +12,9 @@ TSinglePoint FaceAt(const TInstrument& ins, float r, float phiDeg, float k) {
 }
 
 namespace {
-int R(TColor32 c) {
-    return (c >> 16) & 0xFF;
-}
-int G(TColor32 c) {
-    return (c >> 8) & 0xFF;
-}
-int B(TColor32 c) {
-    return c & 0xFF;
-}
 int Luma(TColor32 c) {
-    return (R(c) + G(c) + B(c)) / 3;
+    return (((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF)) / 3;
 }
-} // namespace
-
-bool IsYellow(TColor32 c) {
-    return R(c) > 200 && G(c) > 200 && B(c) < 90;
-}
-bool IsGreen(TColor32 c) {
-    return R(c) < 60 && G(c) > 90 && B(c) < 60;
-}
-bool IsRed(TColor32 c) {
-    return R(c) > 200 && G(c) < 60 && B(c) < 60;
-}
-bool IsWhite(TColor32 c) {
-    return R(c) > 200 && G(c) > 200 && B(c) > 200;
-}
-bool IsDark(TColor32 c) {
-    return Luma(c) < 40;
-}
-
-TColor32 PixelAt(const QImage& image, int x, int y) {
-    if (!image.rect().contains(x, y)) return 0;
-    return qUnpremultiply(image.pixel(x, y));
-}
-
-bool AnyNear(const QImage& image, const TSinglePoint& p, int radius, const ColorTest& test) {
-    const int cx = static_cast<int>(std::floor(p.X));
-    const int cy = static_cast<int>(std::floor(p.Y));
-    for (int y = cy - radius; y <= cy + radius; ++y)
-        for (int x = cx - radius; x <= cx + radius; ++x)
-            if (image.rect().contains(x, y) && test(PixelAt(image, x, y))) return true;
-    return false;
-}
-
-int CountIn(const QImage& image, const QRect& rect, const ColorTest& test) {
-    int n = 0;
-    const QRect r = rect.intersected(image.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            if (test(PixelAt(image, x, y))) ++n;
-    return n;
-}
-
-namespace {
 float LabelHalfDiagonal(const QString& text) {
     Bitmap32 probe(8, 8);
     probe.SetFontSize(12);

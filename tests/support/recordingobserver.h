@@ -37,6 +37,10 @@ public:
             n += entry.second == kind ? 1 : 0;
         return n;
     }
+    int Total() const { return static_cast<int>(Received.size()); }
+    // The subject of the last notification, or nullptr.
+    ISubject* LastSubject() const { return Received.empty() ? nullptr : Received.back().first; }
+    void Clear() { Received.clear(); }
 
     TNotificationTypes Filter;
     QString Name;

@@ -3,6 +3,7 @@
 // program draws for them.
 //   help-map --out FILE.png
 #include "platform/ImageSurface.h"
+#include "rig/InstrumentRig.h"
 #include "world/I_Flugzeug.h"
 #include "world/I_Stations.h"
 #include "world/InstrumentFactory.h"
@@ -14,19 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
-#include <numbers>
 #include <vector>
-
-namespace {
-
-// The point at the given distance from a station on one of its radials.
-TSinglePoint OnRadial(TSinglePoint station, double radial, double distance) {
-    const double a = radial * std::numbers::pi / 180.0;
-    return {static_cast<float>(station.X + distance * std::sin(a)),
-            static_cast<float>(station.Y - distance * std::cos(a))};
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     const QStringList args = [&] {
@@ -69,7 +58,7 @@ int main(int argc, char** argv) {
         TNDB_S::Create(&map, {520, 230}, QStringLiteral("1"), 1),
     };
     auto radial = std::make_shared<TRadialLayer>([] {});
-    auto plane = TFlugzeug::Create(&map, &panel, OnRadial(vorAt, 68, 260), 0, radial);
+    auto plane = TFlugzeug::Create(&map, &panel, PointOnRadial(vorAt, 68, 260), 0, radial);
     plane->SetKurs(60);
     plane->SetSelected(true);
     plane->AddInstrument(4, 1, true);

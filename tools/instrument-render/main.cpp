@@ -4,11 +4,7 @@
 #include "RenderArgs.h"
 
 #include "instruments/ADF.h"
-#include "platform/ImageSurface.h"
-#include "world/I_Flugzeug.h"
-#include "world/I_Stations.h"
-#include "world/InstrumentFactory.h"
-#include "world/RadialLayer.h"
+#include "rig/InstrumentRig.h"
 
 #include <QApplication>
 #include <QImage>
@@ -74,54 +70,23 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
 
-    ImageSurface imgNav;
-    imgNav.SetBitmapSize(1000, 800);
-    ImageSurface imgInstr;
-    imgInstr.SetBitmapSize(TFlugzeug::SlotCount * TFlugzeug::SlotWidth, TFlugzeug::SlotWidth);
-    ImageSurface imgDirect;
-    imgDirect.SetBitmapSize(a.width, a.width);
-
-    auto radial = std::make_shared<TRadialLayer>([] {});
-    auto plane = TFlugzeug::Create(&imgNav, &imgInstr, a.plane, 0, radial);
-    plane->SetSelected(true);
-    plane->SetValue(a.heading);
-
+    TInstrumentRig rig(a.plane, a.heading);
     // VOR indicator and HSI take VORs, the needle instruments NDBs.
     const bool vorType = a.typ == 4 || a.typ == 5;
-    std::shared_ptr<IStationSubject> station;
-    if (a.station) {
-        if (vorType)
-            station = TVOR_S::Create(&imgNav, *a.station, QStringLiteral("1"), 0);
-        else
-            station = TNDB_S::Create(&imgNav, *a.station, QStringLiteral("1"), 0);
-    }
-    std::shared_ptr<IStationSubject> station2;
-    if (a.station2) station2 = TNDB_S::Create(&imgNav, *a.station2, QStringLiteral("2"), 1);
+    using Kind = TInstrumentRig::TStationKind;
+    std::shared_ptr<TStation> station;
+    if (a.station) station = rig.AddStation(vorType ? Kind::VOR : Kind::NDB, *a.station, QStringLiteral("1"));
+    std::shared_ptr<TStation> station2;
+    if (a.station2) station2 = rig.AddStation(Kind::NDB, *a.station2, QStringLiteral("2"));
 
-    std::shared_ptr<IInstrument> instr;
-    ImageSurface* surface = &imgInstr;
-    if (a.width == TFlugzeug::SlotWidth) {
-        plane->AddInstrument(a.typ, 0, true);
-        instr = plane->GetInstrument(0);
-    } else {
-        // Not a panel slot: the instrument stands on a surface of its own size.
-        surface = &imgDirect;
-        instr = CreateInstrument(a.typ, &imgDirect, 0, 0, a.width, radial);
-        if (auto bound = std::dynamic_pointer_cast<IInstrumentMitPlane>(instr)) bound->SetPlaneSubject(plane);
-        if (instr) instr->SetVisible(true);
-    }
+    // A face of the panel's width stands in slot 0; any other on a surface of its own size.
+    const std::shared_ptr<IInstrument> instr =
+        a.width == TFlugzeug::SlotWidth ? rig.InSlot(a.typ, 0) : rig.Alone(a.typ, a.width);
     if (!instr) {
         PrintLine(stderr, QStringLiteral("instrument-render: no instrument of type %1").arg(a.typName));
         return 1;
     }
-
-    if (station) {
-        if (auto tuned = std::dynamic_pointer_cast<IInstrumentMitStation>(instr))
-            tuned->SetStationSubject(station);
-    }
-    if (station2) {
-        if (auto rmi2 = std::dynamic_pointer_cast<IRMI2>(instr)) rmi2->SetStation2Subject(station2);
-    }
+    rig.Tune(station, station2);
     if (a.value) {
         if (auto vs = std::dynamic_pointer_cast<IValueSetting>(instr)) vs->SetValue(*a.value);
     }
@@ -129,18 +94,8 @@ int main(int argc, char** argv) {
         if (auto vor = std::dynamic_pointer_cast<IVOR>(instr)) vor->SetDirToStation(true);
     }
 
-    const QImage shot = surface->Render().copy(0, 0, a.width, a.width);
-    const bool saved = shot.save(a.out, "PNG");
+    const bool saved = rig.Shot().save(a.out, "PNG");
     PrintLine(stdout, StateLine(instr));
-
-    // Break the binding cycles so that everything is released in order.
-    if (a.width == TFlugzeug::SlotWidth) {
-        plane->AddInstrument(a.typ, 0, false);
-    } else {
-        TFlugzeug::UnbindInstrument(instr);
-    }
-    instr.reset();
-    plane->AddInstrument(3, 0, false);
 
     if (!saved) {
         PrintLine(stderr, QStringLiteral("instrument-render: cannot write %1").arg(a.out));
