@@ -79,7 +79,7 @@ float YellowCentreX(const QImage& image, int y, int x0, int x1) {
 }
 
 std::vector<TRun> RunsAlong(const QImage& image, const TSinglePoint& start, float phiDeg, float r0, float r1,
-                            const ColorTest& test) {
+                            const ColorTest& test, float maxGap) {
     const double a = phiDeg * std::numbers::pi / 180.0;
     const double dx = std::sin(a), dy = -std::cos(a);
     constexpr double step = 1.0 / 16.0;
@@ -88,7 +88,8 @@ std::vector<TRun> RunsAlong(const QImage& image, const TSinglePoint& start, floa
     for (double r = r0; r <= r1 + 1e-9; r += step) {
         const TSinglePoint p{static_cast<float>(start.X + r * dx), static_cast<float>(start.Y + r * dy)};
         const bool hit = test(PixelAt(image, p));
-        if (hit && !inside) runs.push_back({static_cast<float>(r), static_cast<float>(r)});
+        const bool bridged = !runs.empty() && r - runs.back().To <= maxGap + 1e-6;
+        if (hit && !inside && !bridged) runs.push_back({static_cast<float>(r), static_cast<float>(r)});
         if (hit) runs.back().To = static_cast<float>(r);
         inside = hit;
     }
@@ -96,7 +97,7 @@ std::vector<TRun> RunsAlong(const QImage& image, const TSinglePoint& start, floa
 }
 
 TRun RunAlong(const QImage& image, const TSinglePoint& start, float phiDeg, float r0, float r1,
-              const ColorTest& test) {
-    const std::vector<TRun> runs = RunsAlong(image, start, phiDeg, r0, r1, test);
+              const ColorTest& test, float maxGap) {
+    const std::vector<TRun> runs = RunsAlong(image, start, phiDeg, r0, r1, test, maxGap);
     return runs.empty() ? TRun{} : runs.front();
 }

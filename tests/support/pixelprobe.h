@@ -48,9 +48,11 @@ struct TRun {
 };
 // Walks from `start` in the direction of clock angle phiDeg (degrees clockwise
 // from up) in steps of 1/16 pixel, from distance r0 to r1, and returns the
-// first run of points whose pixel passes the test.
+// first run of points whose pixel passes the test. Gaps up to maxGap pixels
+// do not end a run (an anti-aliased line at a slant shares its ink between
+// neighbouring pixels, and the walk may catch the fainter one).
 TRun RunAlong(const QImage& image, const TSinglePoint& start, float phiDeg, float r0, float r1,
-              const ColorTest& test);
+              const ColorTest& test, float maxGap = 0.0f);
 // Every run along the walk, in order.
 std::vector<TRun> RunsAlong(const QImage& image, const TSinglePoint& start, float phiDeg, float r0, float r1,
-                            const ColorTest& test);
+                            const ColorTest& test, float maxGap = 0.0f);

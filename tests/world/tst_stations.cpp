@@ -1,4 +1,5 @@
 #include "platform/ImageSurface.h"
+#include "tests/support/pixelprobe.h"
 #include "tests/support/recordingobserver.h"
 #include "tests/support/testsupport.h"
 #include "world/I_Stations.h"
@@ -6,7 +7,9 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <cmath>
 #include <memory>
+#include <numbers>
 
 Q_DECLARE_METATYPE(TSinglePoint)
 
@@ -72,6 +75,10 @@ private slots:
     void labelIsCentredAboveTheSymbol();
     void movingAnnouncesRealChangesOnly_data();
     void movingAnnouncesRealChangesOnly();
+    void vorSymbol_data();
+    void vorSymbol();
+    void ndbSymbol_data();
+    void ndbSymbol();
 
 private:
     std::unique_ptr<ImageSurface> m_nav;
@@ -231,6 +238,92 @@ void TestStations::movingAnnouncesRealChangesOnly() {
     QCOMPARE(int(observer->Received.size()), announced);
     QCOMPARE(station->GetPosition(), target);
     QCOMPARE(station->Layer()->Location(), QRectF(target.X - 25.0, target.Y - 34.0, 50.0, 50.0));
+}
+
+void TestStations::vorSymbol_data() {
+    QTest::addColumn<QPoint>("pixel");
+    QTest::addColumn<int>("reach"); // ink anywhere within this many pixels counts
+    QTest::addColumn<bool>("inked");
+
+    // The centre is (25, 34); hexagon of radius 15 with its corners left and
+    // right, flat top and bottom; frame over columns 10..40, rows 20..48;
+    // a disc of radius 2 at the centre.
+    QTest::newRow("frame: top left corner") << QPoint(10, 20) << 0 << true;
+    QTest::newRow("frame: top right corner") << QPoint(40, 20) << 0 << true;
+    QTest::newRow("frame: bottom left corner") << QPoint(10, 48) << 0 << true;
+    QTest::newRow("frame: bottom right corner") << QPoint(40, 48) << 0 << true;
+    QTest::newRow("frame: left side") << QPoint(10, 27) << 0 << true;
+    QTest::newRow("frame: right side") << QPoint(40, 42) << 0 << true;
+    QTest::newRow("frame: top edge") << QPoint(14, 20) << 0 << true;
+    QTest::newRow("frame: bottom edge") << QPoint(36, 48) << 0 << true;
+    QTest::newRow("hexagon: flat top") << QPoint(25, 21) << 0 << true;
+    QTest::newRow("hexagon: flat bottom") << QPoint(25, 47) << 0 << true;
+    QTest::newRow("hexagon: upper left edge") << QPoint(14, 27) << 1 << true;
+    QTest::newRow("hexagon: lower right edge") << QPoint(36, 40) << 1 << true;
+    QTest::newRow("hexagon: left corner on the frame") << QPoint(11, 34) << 1 << true;
+    QTest::newRow("disc at the centre") << QPoint(25, 34) << 0 << true;
+    QTest::newRow("no ink inside, above the disc") << QPoint(25, 28) << 1 << false;
+    QTest::newRow("no ink inside, below the disc") << QPoint(25, 41) << 1 << false;
+    QTest::newRow("no ink inside, left of the disc") << QPoint(18, 34) << 1 << false;
+    QTest::newRow("no ink inside, right of the disc") << QPoint(32, 34) << 1 << false;
+    QTest::newRow("no ink between hexagon and frame, top left") << QPoint(12, 22) << 1 << false;
+    QTest::newRow("no ink between hexagon and frame, bottom right") << QPoint(38, 46) << 1 << false;
+    QTest::newRow("no ink below the frame") << QPoint(25, 49) << 0 << false;
+    QTest::newRow("no ink left of the frame") << QPoint(8, 34) << 1 << false;
+    QTest::newRow("no ink right of the frame") << QPoint(42, 34) << 1 << false;
+}
+
+void TestStations::vorSymbol() {
+    QFETCH(QPoint, pixel);
+    QFETCH(int, reach);
+    QFETCH(bool, inked);
+    auto station = TVOR_S::Create(m_nav.get(), {100, 100}, "1", 0);
+    const QImage& img = station->Layer()->Bitmap().Image();
+    const TSinglePoint at{pixel.x() + 0.5f, pixel.y() + 0.5f};
+    QCOMPARE(AnyNear(img, at, reach, IsInked), inked);
+    // Nothing of the symbol outside the frame, below the label band.
+    QCOMPARE(CountIn(img, QRect(0, 20, 10, 30), IsInked), 0);
+    QCOMPARE(CountIn(img, QRect(41, 20, 9, 30), IsInked), 0);
+    QCOMPARE(CountIn(img, QRect(0, 49, 50, 1), IsInked), 0);
+}
+
+void TestStations::ndbSymbol_data() {
+    QTest::addColumn<int>("ring");
+    QTest::newRow("radius 15") << 15;
+    QTest::newRow("radius 12") << 12;
+    QTest::newRow("radius 9") << 9;
+    QTest::newRow("radius 6") << 6;
+    QTest::newRow("radius 3") << 3;
+}
+
+void TestStations::ndbSymbol() {
+    QFETCH(int, ring);
+    auto station = TNDB_S::Create(m_nav.get(), {100, 100}, "1", 0);
+    const QImage& img = station->Layer()->Bitmap().Image();
+    // The ring of radius r: 3r + 1 dots around the centre (25, 34), 120/r degrees apart.
+    const int dots = 3 * ring;
+    for (int j = 0; j <= dots; ++j) {
+        const double theta = 2.0 * std::numbers::pi * j / dots;
+        const int x = static_cast<int>(std::lround(25.0 + ring * std::sin(theta)));
+        const int y = static_cast<int>(std::lround(34.0 + ring * std::cos(theta)));
+        QVERIFY2(IsInked(PixelAt(img, x, y)),
+                 qPrintable(QStringLiteral("dot %1 at %2,%3").arg(j).arg(x).arg(y)));
+    }
+    // A dot inks only the pixels less than one pixel away across and down, so
+    // the rings keep clear gaps: nothing at the centre, nothing on the axis
+    // below it between this ring and the next one out, nothing beyond the
+    // outermost ring below the label band.
+    if (ring < 15) {
+        QVERIFY(!IsInked(PixelAt(img, 25, 34 + ring + 1)));
+        QVERIFY(!IsInked(PixelAt(img, 25, 34 + ring + 2)));
+    }
+    for (int y = 20; y < 50; ++y)
+        for (int x = 0; x < 50; ++x) {
+            const double d = std::hypot(x - 25.0, y - 34.0);
+            if (d < 1.5 || d > 16.5)
+                QVERIFY2(!IsInked(PixelAt(img, x, y)),
+                         qPrintable(QStringLiteral("ink at %1,%2").arg(x).arg(y)));
+        }
 }
 
 QTEST_MAIN(TestStations)
