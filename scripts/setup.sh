@@ -24,5 +24,8 @@ if ((${#missing[@]})); then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
 fi
 
-cmake -S "$PEILOMAT_ROOT" -B "$PEILOMAT_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+# Extra configure options of the caller (test.sh --sanitize sets some).
+PEILOMAT_CMAKE_ARGS=("${PEILOMAT_CMAKE_ARGS[@]+"${PEILOMAT_CMAKE_ARGS[@]}"}")
+cmake -S "$PEILOMAT_ROOT" -B "$PEILOMAT_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    "${PEILOMAT_CMAKE_ARGS[@]+"${PEILOMAT_CMAKE_ARGS[@]}"}" >/dev/null
 cmake --build "$PEILOMAT_BUILD" -j "$(nproc)"
