@@ -168,6 +168,7 @@ void Bitmap32::ResetAccounting() {
 
 void Bitmap32::Forget() {
     m_ops.clear();
+    m_copied = false;
     m_opsValid = false;
     m_uniform = false;
     m_damage.MarkAll();
@@ -217,6 +218,7 @@ void Bitmap32::Record(const TOp& op, bool notify) {
 
 void Bitmap32::RecordCover(const TOp& op) {
     ++m_generation;
+    m_copied = false;
     // What was recorded before is lost from the record; if it was still to
     // be compared, the tiles it touched are damage now.
     if (m_pendingOps) CollectDamage();
@@ -1165,7 +1167,23 @@ void Bitmap32::TextRotated(float cx, float cy, float angleDeg, const QString& te
 }
 
 void Bitmap32::CopyFrom(const Bitmap32& source, int x, int y) {
-    if (&source != this && !Empty() && !source.Empty()) {
+    const bool covers = &source != this && !Empty() && !source.Empty() && x <= 0 && y <= 0 &&
+                        source.Width() + x >= Width() && source.Height() + y >= Height();
+    const TOp op = TKey(opCopy).Add(source.ContentKey()).Add(x).Add(y).Add(source.Width()).Add(source.Height())
+                       .Rect(QRect(x, y, source.Width(), source.Height()));
+    // The same copy as the last covering one (a needle over an unchanged
+    // face): only what was drawn over it since differs from the source.
+    const bool again = covers && m_copied && m_copiedK1 == op.k1 && m_copiedK2 == op.k2 && !m_painted.All();
+    if (again) {
+        m_painted.ForEachRun([&](const QRect& r) {
+            for (int row = r.top(); row <= r.bottom(); ++row) {
+                const auto* s = reinterpret_cast<const quint32*>(source.m_image.constScanLine(row - y)) - x;
+                auto* d = reinterpret_cast<quint32*>(m_image.scanLine(row));
+                std::copy_n(s + r.left(), r.width(), d + r.left());
+            }
+            if (!m_shownValid) m_damage.MarkRect(r);
+        });
+    } else if (&source != this && !Empty() && !source.Empty()) {
         const int sx = std::max(0, -x), sy = std::max(0, -y);
         const int dx = std::max(0, x), dy = std::max(0, y);
         const int w = std::min(source.Width() - sx, Width() - dx);
@@ -1178,15 +1196,14 @@ void Bitmap32::CopyFrom(const Bitmap32& source, int x, int y) {
             }
         }
     }
-    const bool covers = &source != this && !Empty() && !source.Empty() && x <= 0 && y <= 0 &&
-                        source.Width() + x >= Width() && source.Height() + y >= Height();
-    const TOp op = TKey(opCopy).Add(source.ContentKey()).Add(x).Add(y).Add(source.Width()).Add(source.Height())
-                       .Rect(QRect(x, y, source.Width(), source.Height()));
     if (covers) {
         m_painted.Clear();
         m_uniform = false;
-        if (!m_shownValid) m_damage.MarkAll();
+        if (!again && !m_shownValid) m_damage.MarkAll();
         RecordCover(op);
+        m_copied = true;
+        m_copiedK1 = op.k1;
+        m_copiedK2 = op.k2;
     } else {
         Record(op);
     }

@@ -168,6 +168,10 @@ private:
     TTileMask m_painted;
     bool m_uniform = false;
     quint32 m_uniformPixel = 0;
+    // Or copied whole from a source whose copy operation had this key, so
+    // that the same copy again only has to restore these.
+    bool m_copied = false;
+    quint64 m_copiedK1 = 0, m_copiedK2 = 0;
     // Operations since the last covering one, and those as they were at the
     // last TakeDamage; a record is valid only if it starts with a covering one.
     std::vector<TOp> m_ops, m_shownOps;

@@ -4,6 +4,7 @@
 #include "world/BaseObserver.h"
 #include "world/I_Flugzeug.h"
 
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <utility>
@@ -58,7 +59,19 @@ void DrawRadialLines(BitmapLayer& layer, IPlaneSubject* plane,
     bitmap.Clear(0x00FFFFFF);
     layer.BringToFront();
     const double diagonal = std::hypot(bitmap.Width(), bitmap.Height());
+
+    // What each slot draws, and the station names it looks for.
+    struct TSlotLines {
+        bool radial = false;
+        float course = 0;
+        int toFrom = 2;
+        QString name1, name2;
+        std::vector<IStationSubject*> matches;
+    };
+    std::array<TSlotLines, TFlugzeug::SlotCount> wanted;
+    bool any = false;
     for (int slot = 0; plane && slot < TFlugzeug::SlotCount; ++slot) {
+        TSlotLines& lines = wanted[static_cast<std::size_t>(slot)];
         const auto instrument = plane->GetInstrument(slot);
         if (!instrument || !instrument->GetVisible()) continue;
         const auto tuned = std::dynamic_pointer_cast<IInstrumentMitStation>(instrument);
@@ -67,20 +80,17 @@ void DrawRadialLines(BitmapLayer& layer, IPlaneSubject* plane,
         const int type = instrument->GetTyp();
         if (type == 4 || type == 5) {
             if (name1.isEmpty() || !showRadials) continue;
-            float course = 0;
-            int toFrom = 2;
             if (const auto vor = std::dynamic_pointer_cast<IVOR>(instrument)) {
-                course = vor->GetOBS();
-                toFrom = vor->GetToFrom();
+                lines.course = vor->GetOBS();
+                lines.toFrom = vor->GetToFrom();
             } else if (const auto hsi = std::dynamic_pointer_cast<IHSI>(instrument)) {
-                course = hsi->GetCourse();
-                toFrom = hsi->GetToFrom();
+                lines.course = hsi->GetCourse();
+                lines.toFrom = hsi->GetToFrom();
             }
-            if (toFrom != 0 && toFrom != 1) continue;
-            for (const auto& station : stations) {
-                if (station && station->GetName() == name1)
-                    DrawRadial(bitmap, station->GetPosition(), course, toFrom, diagonal);
-            }
+            if (lines.toFrom != 0 && lines.toFrom != 1) continue;
+            lines.radial = true;
+            lines.name1 = name1;
+            any = true;
         } else if (type == 0 || type == 1 || type == 2 || type == 6) {
             QString name2;
             if (type == 6) {
@@ -88,13 +98,34 @@ void DrawRadialLines(BitmapLayer& layer, IPlaneSubject* plane,
                     name2 = rmi2->GetStation2();
             }
             if ((name1.isEmpty() && name2.isEmpty()) || !showBearings) continue;
-            const TSinglePoint a = plane->GetPosition();
-            for (const auto& station : stations) {
-                if (!station) continue;
-                const QString name = station->GetName();
-                if (name.isEmpty() || (name != name1 && name != name2)) continue;
-                const TSinglePoint s = station->GetPosition();
-                bitmap.LineAA(s.X, s.Y, a.X, a.Y, BearingColor);
+            lines.name1 = name1;
+            lines.name2 = name2;
+            any = true;
+        }
+    }
+    // One look at each station's name for all slots together, however many
+    // stations there are; the lines are then drawn slot by slot in the
+    // order of the stations.
+    if (any) {
+        for (const auto& station : stations) {
+            if (!station) continue;
+            const QString name = station->GetName();
+            if (name.isEmpty()) continue;
+            for (TSlotLines& lines : wanted) {
+                if ((!lines.name1.isEmpty() && name == lines.name1) ||
+                    (!lines.radial && !lines.name2.isEmpty() && name == lines.name2))
+                    lines.matches.push_back(station.get());
+            }
+        }
+    }
+    for (const TSlotLines& lines : wanted) {
+        for (IStationSubject* s : lines.matches) {
+            if (lines.radial) {
+                DrawRadial(bitmap, s->GetPosition(), lines.course, lines.toFrom, diagonal);
+            } else {
+                const TSinglePoint a = plane->GetPosition();
+                const TSinglePoint p = s->GetPosition();
+                bitmap.LineAA(p.X, p.Y, a.X, a.Y, BearingColor);
             }
         }
     }
