@@ -29,9 +29,9 @@ QRect BitmapLayer::Placed() const {
 
 void BitmapLayer::DamagePlaced() {
     if (!m_surface || !m_visible) return;
-    m_surface->Damage(m_shownAt);
+    m_surface->Damage(m_shownAt, this);
     m_shownAt = Placed();
-    m_surface->Damage(m_shownAt);
+    m_surface->Damage(m_shownAt, this);
 }
 
 void BitmapLayer::SetLocation(const QRectF& location) {
@@ -48,13 +48,13 @@ void BitmapLayer::SetLocation(const QRectF& location) {
 
 void BitmapLayer::SetVisible(bool visible) {
     if (visible == m_visible) return;
-    if (m_surface && m_visible) m_surface->Damage(m_shownAt);
+    if (m_surface && m_visible) m_surface->Damage(m_shownAt, this);
     m_visible = visible;
     if (visible) {
         // What was drawn while hidden is shown as a whole now.
         m_bitmap.TakeDamage([](const QRect&) {});
         m_shownAt = Placed();
-        if (m_surface) m_surface->Damage(m_shownAt);
+        if (m_surface) m_surface->Damage(m_shownAt, this);
     }
     if (m_surface) m_surface->Changed();
 }
@@ -127,6 +127,8 @@ void ImageSurface::SetBitmapSize(int width, int height) {
     m_bitmap.SetSize(width, height);
     m_damage.Reset(m_bitmap.Width(), m_bitmap.Height());
     m_damage.MarkAll();
+    m_bgDamage.Reset(m_bitmap.Width(), m_bitmap.Height());
+    m_bgDamage.MarkAll();
     resize(m_bitmap.Width(), m_bitmap.Height());
     updateGeometry();
 }
@@ -152,24 +154,26 @@ void ImageSurface::AddLayer(BitmapLayer* layer) {
     if (!layer || LayerIndex(layer) >= 0) return;
     m_layers.push_back(layer);
     layer->m_shownAt = layer->Placed();
-    if (layer->Visible()) Damage(layer->m_shownAt);
+    if (layer->Visible()) Damage(layer->m_shownAt, layer);
     Changed();
 }
 
 void ImageSurface::RemoveLayer(BitmapLayer* layer) {
     const int index = LayerIndex(layer);
     if (index < 0) return;
+    if (layer->Visible()) {
+        Damage(layer->m_shownAt, layer);
+        Damage(layer->Placed(), layer);
+    }
+    if (layer->m_cached) --m_split;
+    layer->m_cached = false;
     m_layers.erase(m_layers.begin() + index);
     if (layer->m_queued) {
         m_queue.erase(std::remove(m_queue.begin(), m_queue.end(), layer), m_queue.end());
         layer->m_queued = false;
     }
     if (m_pressed == layer) m_pressed = nullptr;
-    if (layer->Visible()) {
-        Damage(layer->m_shownAt);
-        Damage(layer->Placed());
-        Changed();
-    }
+    if (layer->Visible()) Changed();
 }
 
 void ImageSurface::Queue(BitmapLayer* layer) {
@@ -183,6 +187,17 @@ void ImageSurface::MoveLayer(BitmapLayer* layer, bool toFront) {
     if (index < 0) return;
     const int target = toFront ? static_cast<int>(m_layers.size()) - 1 : 0;
     if (index == target) return;
+    // The cached layers stay the bottom ones: one going to the front leaves
+    // them, one going to the back joins them. Either way the background
+    // changes where it lies.
+    if (layer->Visible()) Damage(layer->m_shownAt, layer);
+    if (toFront && layer->m_cached) {
+        layer->m_cached = false;
+        --m_split;
+    } else if (!toFront && !layer->m_cached) {
+        layer->m_cached = true;
+        ++m_split;
+    }
     m_layers.erase(m_layers.begin() + index);
     if (toFront)
         m_layers.push_back(layer);
@@ -232,19 +247,23 @@ void ImageSurface::CollectDamage() {
         m_damage.Reset(m_bitmap.Width(), m_bitmap.Height());
         m_damage.MarkAll();
     }
-    m_bitmap.TakeDamage([this](const QRect& r) { m_damage.MarkRect(r); });
+    if (m_bgDamage.Width() != m_bitmap.Width() || m_bgDamage.Height() != m_bitmap.Height()) {
+        m_bgDamage.Reset(m_bitmap.Width(), m_bitmap.Height());
+        m_bgDamage.MarkAll();
+    }
+    m_bitmap.TakeDamage([this](const QRect& r) { Damage(r, nullptr); });
     for (BitmapLayer* layer : m_queue) {
         layer->m_queued = false;
         if (!layer->Visible()) continue;
         const QRect placed = layer->Placed();
         if (placed != layer->m_shownAt) {
             // The bitmap changed its size: the whole of both places.
-            m_damage.MarkRect(layer->m_shownAt);
-            m_damage.MarkRect(placed);
+            Damage(layer->m_shownAt, layer);
+            Damage(placed, layer);
             layer->m_shownAt = placed;
         }
         const QPoint origin = placed.topLeft();
-        layer->Bitmap().TakeDamage([this, origin](const QRect& r) { m_damage.MarkRect(r.translated(origin)); });
+        layer->Bitmap().TakeDamage([this, origin, layer](const QRect& r) { Damage(r.translated(origin), layer); });
     }
     m_queue.clear();
 }
@@ -254,12 +273,43 @@ const QImage& ImageSurface::Composed() {
     return m_backing;
 }
 
+void ImageSurface::Damage(const QRect& rect, BitmapLayer* layer) {
+    m_damage.MarkRect(rect);
+    if (!layer || layer->m_cached) m_bgDamage.MarkRect(rect);
+    if (layer) layer->m_changedAt = m_serial;
+}
+
+void ImageSurface::UpdateSplit() {
+    // The cache holds the bottom layers up to the first one that changed in
+    // the last few compositions: what moves or is redrawn each step (an
+    // aircraft, the lines above it) stays out, the stations below it go in.
+    constexpr quint64 settled = 8;
+    const std::size_t count = m_layers.size();
+    std::size_t split = 0;
+    while (split < count && m_layers[split]->m_changedAt + settled <= m_serial)
+        ++split;
+    const std::size_t old = static_cast<std::size_t>(m_split);
+    if (split == old) return;
+    // The background changes wherever a layer joins or leaves it; the
+    // picture on screen does not.
+    const QRect bounds(0, 0, m_bitmap.Width(), m_bitmap.Height());
+    for (std::size_t i = std::min(split, old); i < std::max(split, old); ++i) {
+        BitmapLayer* layer = m_layers[i];
+        layer->m_cached = i < split;
+        if (layer->Visible()) m_bgDamage.MarkRect(layer->m_shownAt.intersected(bounds));
+    }
+    m_split = static_cast<int>(split);
+}
+
 void ImageSurface::ComposePending() {
     CollectDamage();
+    ++m_serial;
     const QSize size(m_bitmap.Width(), m_bitmap.Height());
     if (size.isEmpty()) {
         m_backing = QImage();
+        m_background = QImage();
         m_damage.Clear();
+        m_bgDamage.Clear();
         return;
     }
     if (m_backing.size() != size || m_backing.format() != QImage::Format_ARGB32_Premultiplied) {
@@ -267,19 +317,45 @@ void ImageSurface::ComposePending() {
         m_damage.MarkAll();
     }
     if (!m_damage.Any()) return;
+    UpdateSplit();
+    const auto split = static_cast<std::size_t>(m_split);
+    const QImage* base = &m_bitmap.Image();
+    if (split > 0) {
+        if (m_background.size() != size) {
+            m_background = QImage(size, QImage::Format_ARGB32_Premultiplied);
+            m_bgDamage.MarkAll();
+        }
+        if (m_bgDamage.Any()) {
+            ComposeDamaged(m_background, m_bgDamage, m_bitmap.Image(), 0, split);
+            // Whatever changed in the background shows through above it.
+            m_bgDamage.ForEachRun([this](const QRect& r) { m_damage.MarkRect(r); });
+            m_bgDamage.Clear();
+        }
+        base = &m_background;
+    } else if (!m_background.isNull()) {
+        // Nothing cached: the background is not kept up to date any more.
+        m_background = QImage();
+        m_bgDamage.MarkAll();
+    }
+    ComposeDamaged(m_backing, m_damage, *base, split, m_layers.size());
+    m_damage.Clear();
+}
 
+void ImageSurface::ComposeDamaged(QImage& target, const TTileMask& damage, const QImage& base, std::size_t from,
+                                  std::size_t to) {
     // The layers that can show, sorted into the tile rows they reach (in
     // stacking order), so that each damaged run looks only at those.
-    const int rows = m_damage.TilesY();
-    ShowingLayers(m_candidates);
+    const int rows = damage.TilesY();
+    ShowingLayers(m_candidates, from, to);
     m_rowStart.assign(static_cast<std::size_t>(rows) + 1, 0);
-    auto rowsOf = [](const QRect& r) {
-        return std::pair<int, int>(r.top() >> TTileMask::Shift, r.bottom() >> TTileMask::Shift);
+    auto rowsOf = [rows](const QRect& r) {
+        return std::pair<int, int>(std::max(0, r.top() >> TTileMask::Shift),
+                                   std::min(rows - 1, r.bottom() >> TTileMask::Shift));
     };
     for (const TPlaced& layer : m_candidates) {
-        const auto [from, to] = rowsOf(layer.placed);
-        for (int ty = from; ty <= to; ++ty)
-            if (m_damage.RowMarked(ty)) ++m_rowStart[static_cast<std::size_t>(ty) + 1];
+        const auto [first, last] = rowsOf(layer.placed);
+        for (int ty = first; ty <= last; ++ty)
+            if (damage.RowMarked(ty)) ++m_rowStart[static_cast<std::size_t>(ty) + 1];
     }
     for (int r = 0; r < rows; ++r)
         m_rowStart[static_cast<std::size_t>(r) + 1] += m_rowStart[static_cast<std::size_t>(r)];
@@ -287,18 +363,17 @@ void ImageSurface::ComposePending() {
     {
         std::vector<int> fill(m_rowStart.begin(), m_rowStart.end() - 1);
         for (const TPlaced& layer : m_candidates) {
-            const auto [from, to] = rowsOf(layer.placed);
-            for (int ty = from; ty <= to; ++ty)
-                if (m_damage.RowMarked(ty))
+            const auto [first, last] = rowsOf(layer.placed);
+            for (int ty = first; ty <= last; ++ty)
+                if (damage.RowMarked(ty))
                     m_rowLayers[static_cast<std::size_t>(fill[static_cast<std::size_t>(ty)]++)] = &layer;
         }
     }
-    m_damage.ForEachRun([&](const QRect& r) {
+    damage.ForEachRun([&](const QRect& r) {
         const auto ty = static_cast<std::size_t>(r.top() >> TTileMask::Shift);
-        const auto from = static_cast<std::size_t>(m_rowStart[ty]), to = static_cast<std::size_t>(m_rowStart[ty + 1]);
-        ComposeRect(m_backing, r, m_rowLayers.data() + from, to - from);
+        const auto first = static_cast<std::size_t>(m_rowStart[ty]), last = static_cast<std::size_t>(m_rowStart[ty + 1]);
+        ComposeRect(target, r, base, m_rowLayers.data() + first, last - first);
     });
-    m_damage.Clear();
 }
 
 QImage ImageSurface::Render() const {
@@ -318,18 +393,19 @@ void ImageSurface::RenderInto(QImage& target, const QRect& area) const {
     const QRect clip = area.intersected(bounds);
     if (clip.isEmpty()) return;
     std::vector<TPlaced> layers;
-    ShowingLayers(layers);
+    ShowingLayers(layers, 0, m_layers.size());
     std::vector<const TPlaced*> all;
     all.reserve(layers.size());
     for (const TPlaced& layer : layers)
         all.push_back(&layer);
-    ComposeRect(target, clip, all.data(), all.size());
+    ComposeRect(target, clip, m_bitmap.Image(), all.data(), all.size());
 }
 
-void ImageSurface::ShowingLayers(std::vector<TPlaced>& out) const {
+void ImageSurface::ShowingLayers(std::vector<TPlaced>& out, std::size_t from, std::size_t to) const {
     out.clear();
     const QRect bounds(0, 0, m_bitmap.Width(), m_bitmap.Height());
-    for (const BitmapLayer* layer : m_layers) {
+    for (std::size_t i = from; i < to && i < m_layers.size(); ++i) {
+        const BitmapLayer* layer = m_layers[i];
         if (!layer->Visible() || layer->Bitmap().Empty()) continue;
         const bool opaque = layer->GetDrawMode() == BitmapLayer::DrawMode::Opaque;
         if (!opaque && layer->MasterAlpha() == 0) continue;
@@ -341,10 +417,9 @@ void ImageSurface::ShowingLayers(std::vector<TPlaced>& out) const {
     }
 }
 
-void ImageSurface::ComposeRect(QImage& target, const QRect& rect, const TPlaced* const* layers,
+void ImageSurface::ComposeRect(QImage& target, const QRect& rect, const QImage& base, const TPlaced* const* layers,
                                std::size_t count) const {
     const int width = rect.width();
-    const QImage& base = m_bitmap.Image();
     uchar* const targetBits = target.bits();
     const qsizetype targetStride = target.bytesPerLine();
     const uchar* const baseBits = base.constBits();

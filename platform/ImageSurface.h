@@ -73,6 +73,10 @@ private:
     // Where the layer was when the surface last took account of it.
     QRect m_shownAt;
     bool m_queued = false;
+    // Part of the surface's cached background (one of its bottom layers).
+    bool m_cached = false;
+    // The surface's composition count when the layer last changed.
+    quint64 m_changedAt = 0;
     Bitmap32 m_bitmap;
     QRectF m_location;
     bool m_visible = true;
@@ -153,12 +157,15 @@ private:
     void UpdateCursor(const QPointF& pos);
     void ShowCursor(Qt::CursorShape shape);
     void Queue(BitmapLayer* layer);
-    void Damage(const QRect& rect) { m_damage.MarkRect(rect); }
+    // rect has to be composed anew, for a change of layer (or of the base bitmap when null).
+    void Damage(const QRect& rect, BitmapLayer* layer);
+    // Chooses how many bottom layers the cached background holds.
+    void UpdateSplit();
     // Takes the damage of the base bitmap and of the queued layers.
     void CollectDamage();
     // Asks the widget to repaint the damaged tiles.
     void RequestRepaint();
-    // Recomposes the damaged tiles of the kept picture.
+    // Recomposes the damaged tiles of the background and of the kept picture.
     void ComposePending();
     // A layer that can show, with what composing it needs.
     struct TPlaced {
@@ -168,11 +175,14 @@ private:
         bool opaque;
         quint32 alpha;
     };
-    // The visible layers that show something, bottom to top.
-    void ShowingLayers(std::vector<TPlaced>& out) const;
-    // Composes rect of the surface into target: the base bitmap, then the
-    // given layers that overlap it.
-    void ComposeRect(QImage& target, const QRect& rect, const TPlaced* const* layers, std::size_t count) const;
+    // The visible layers [from, to) that show something, bottom to top.
+    void ShowingLayers(std::vector<TPlaced>& out, std::size_t from, std::size_t to) const;
+    // Composes the damaged tiles of target from base and the layers [from, to).
+    void ComposeDamaged(QImage& target, const TTileMask& damage, const QImage& base, std::size_t from,
+                        std::size_t to);
+    // Composes rect of the surface into target: base, then the given layers that overlap it.
+    void ComposeRect(QImage& target, const QRect& rect, const QImage& base, const TPlaced* const* layers,
+                     std::size_t count) const;
 
     Bitmap32 m_bitmap;
     std::vector<BitmapLayer*> m_layers;
@@ -182,6 +192,13 @@ private:
     BitmapLayer* m_pressed = nullptr;
     QImage m_backing;
     TTileMask m_damage;
+    // The base bitmap with the bottom m_split layers composed on it, which
+    // have not changed for a while (the stations under a flying aircraft),
+    // so that a step composes only the layers above them.
+    QImage m_background;
+    TTileMask m_bgDamage;
+    int m_split = 0;
+    quint64 m_serial = 0;
     std::vector<BitmapLayer*> m_queue;
     // Scratch of the composition: per tile row the layers that reach into it.
     std::vector<int> m_rowStart;
