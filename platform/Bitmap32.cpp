@@ -80,6 +80,10 @@ const FontEntry& FontFor(int points) {
 // Operations remembered per bitmap; a bitmap drawn on for ever without being
 // covered again stops remembering and falls back to its changed tiles.
 constexpr std::size_t kMaxOps = 4096;
+// Bitmaps up to this many pixels keep no record of their operations: a
+// repaint of a station's or an aircraft's symbol simply damages what it
+// touches, and two thousand stations do not hold their dots twice over.
+constexpr int kMinRecordedPixels = 128 * 128;
 
 } // namespace
 
@@ -223,6 +227,13 @@ void Bitmap32::RecordCover(const TOp& op) {
     // be compared, the tiles it touched are damage now.
     if (m_pendingOps) CollectDamage();
     m_ops.clear();
+    if (Width() * Height() < kMinRecordedPixels) {
+        m_ops.shrink_to_fit();
+        m_opsValid = false;
+        m_pendingOps = false;
+        Notify();
+        return;
+    }
     m_ops.push_back(op);
     m_opsValid = true;
     m_signature = TKey(0).Add(op.k1).Add(op.k2).Rect(QRect()).k1;
@@ -254,6 +265,7 @@ void Bitmap32::CollectDamage() {
     }
     m_pendingOps = false;
     m_shownOps = m_ops;
+    if (m_ops.empty()) m_shownOps.shrink_to_fit();
     m_shownValid = m_opsValid;
 }
 

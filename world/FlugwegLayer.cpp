@@ -10,9 +10,8 @@ TFlugwegLayer::TFlugwegLayer(ImageSurface* map) : FMap(map) {
     FLayer->SetDrawMode(BitmapLayer::DrawMode::Blend);
     FLayer->SetMasterAlpha(255);
     FLayer->SetMouseEvents(false);
+    // Hidden, the layer holds no pixels (a map's worth); shown, it gets them.
     FLayer->SetVisible(false);
-    FLayer->Bitmap().SetSize(map->Bitmap().Width(), map->Bitmap().Height());
-    FLayer->Bitmap().Clear();
     FLayer->SetLocation(QRectF(0, 0, map->Bitmap().Width(), map->Bitmap().Height()));
     // Below every aircraft; stations added later go below it in turn.
     FLayer->SendToBack();
@@ -41,9 +40,11 @@ void TFlugwegLayer::SetShown(bool shown) {
     if (shown) {
         // Hidden, the layer was not kept up to date.
         FLayer->SetVisible(false);
+        FLayer->Bitmap().SetSize(FMap->Bitmap().Width(), FMap->Bitmap().Height());
         Redraw();
     }
     FLayer->SetVisible(shown);
+    if (!shown) FLayer->Bitmap().SetSize(0, 0);
 }
 
 bool TFlugwegLayer::Shown() const {
@@ -51,7 +52,7 @@ bool TFlugwegLayer::Shown() const {
 }
 
 void TFlugwegLayer::Resize(int width, int height) {
-    FLayer->Bitmap().SetSize(width, height);
+    if (FLayer->Visible()) FLayer->Bitmap().SetSize(width, height);
     FLayer->SetLocation(QRectF(0, 0, width, height));
     Redraw();
 }
