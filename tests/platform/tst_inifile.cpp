@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "platform/VersionInfo.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,8 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -340,15 +339,7 @@ void TestIniFile::failedWriteLeavesOldFile() {
     bool written = false;
     if (failure == "full") {
         ini.WriteString("Optionen", "Big", QString(4096, 'x'));
-        rlimit saved{};
-        QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = 1024;
-        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
-        written = ini.UpdateFile();
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(WithFileSizeLimit(1024, [&] { written = ini.UpdateFile(); }));
     } else if (failure == "folder" || failure == "file") {
         const bool onFolder = failure == "folder";
         QFile::setPermissions(onFolder ? folder : file, onFolder

@@ -1,5 +1,8 @@
 #include "tests/support/testsupport.h"
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,7 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-QString ColorName(TColor32 color) { return QStringLiteral("%1").arg(color, 8, 16, QLatin1Char('0')).toUpper(); }
+QString ColorName(TColor32 color) {
+    return QStringLiteral("%1").arg(color, 8, 16, QLatin1Char('0')).toUpper();
+}
 
 QStringList UnwritableKinds() {
     return {QStringLiteral("folder"), QStringLiteral("FIFO"), QStringLiteral("read-only file"),
@@ -43,4 +48,17 @@ void RemoveUnwritable(const QString& path) {
         QDir(path).removeRecursively();
     else if (info.exists() || info.isSymLink() || ::access(QFile::encodeName(path).constData(), F_OK) == 0)
         QFile::remove(path);
+}
+
+bool WithFileSizeLimit(long bytes, const std::function<void()>& write) {
+    rlimit saved{};
+    if (getrlimit(RLIMIT_FSIZE, &saved) != 0) return false;
+    rlimit small = saved;
+    small.rlim_cur = static_cast<rlim_t>(bytes);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const bool limited = setrlimit(RLIMIT_FSIZE, &small) == 0;
+    if (limited) write();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    return limited;
 }

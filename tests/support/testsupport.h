@@ -3,7 +3,9 @@
 #include "platform/Bitmap32.h"
 
 #include <QString>
+
 #include <QStringList>
+#include <functional>
 
 // Alpha, red, green and blue of an ARGB colour, for readable test failures.
 QString ColorName(TColor32 color);
@@ -17,3 +19,8 @@ QStringList UnwritableKinds();
 bool MakeUnwritable(const QString& path, const QString& kind);
 // Undoes MakeUnwritable and removes what it made.
 void RemoveUnwritable(const QString& path);
+
+// Runs `write` while no file of this process may grow beyond `bytes`, as on a
+// full disk: a write past it fails instead of ending the process. Returns
+// false (and runs nothing) when the limit cannot be set.
+bool WithFileSizeLimit(long bytes, const std::function<void()>& write);

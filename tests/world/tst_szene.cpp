@@ -1,3 +1,4 @@
+#include "tests/support/testsupport.h"
 #include "world/Flugweg.h"
 #include "world/Szene.h"
 
@@ -10,10 +11,8 @@
 #include <QTest>
 
 #include <cmath>
-#include <csignal>
 #include <functional>
 #include <limits>
-#include <sys/resource.h>
 
 namespace {
 
@@ -444,15 +443,7 @@ void TestSzene::failedWriteSaysSoAndKeepsTheOldFile() {
         QVERIFY(QDir().mkdir(path));
         written = Szene::Write(path, big, message);
     } else {
-        rlimit saved{};
-        QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = 1024;
-        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
-        written = Szene::Write(path, big, message);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(WithFileSizeLimit(1024, [&] { written = Szene::Write(path, big, message); }));
     }
     QVERIFY(!written);
     QVERIFY2(
