@@ -54,6 +54,17 @@ public:
         return made;
     }
 
+    // The same with a new station of the given kind at stationPos, which the
+    // instrument is tuned to unless `tune` is false (stations.back()).
+    template <class T>
+    std::shared_ptr<T> AloneWithStation(TStationKind kind, const TSinglePoint& stationPos, bool tune = true,
+                                        int width = TFlugzeug::SlotWidth) {
+        const auto station = AddStation(kind, stationPos);
+        auto made = Alone<T>(width);
+        if (tune) Tune(station);
+        return made;
+    }
+
     // Tunes the instrument to station and, on a two-needle RMI, needle 2 to
     // station2; a station not given leaves its needle as it is.
     void Tune(const std::shared_ptr<IStationSubject>& station,

@@ -292,9 +292,7 @@ private slots:
         QFETCH(float, halfNeedle);
         QFETCH(float, markHalfHeight);
         TInstrumentRig rig(PointOnRadial(kStation, 93.0f, 150.0f)); // FROM, 3 degrees: needle 1.5 marks left
-        const auto station = rig.AddStation(kVor, kStation);
-        auto vor = rig.Alone<TVOR>(width);
-        rig.Tune(station);
+        auto vor = rig.AloneWithStation<TVOR>(kVor, kStation, true, width);
         vor->SetValue(90.0f);
         QVERIFY(std::fabs(vor->GetAblage() + 3.0f) < 0.01f);
         const QImage img = rig.Shot();
@@ -352,9 +350,7 @@ private slots:
         QFETCH(float, apex);
         QFETCH(float, base);
         TInstrumentRig rig(PointOnRadial(kStation, radial, 150.0f));
-        const auto station = rig.AddStation(kVor, kStation);
-        auto vor = rig.Alone<TVOR>(width);
-        rig.Tune(station);
+        auto vor = rig.AloneWithStation<TVOR>(kVor, kStation, true, width);
         vor->SetValue(90.0f);
         QCOMPARE(vor->GetToFrom(), side < 0 ? 0 : 1);
         const QImage img = rig.Shot();
@@ -396,9 +392,7 @@ private slots:
         QFETCH(float, arrow);
         QFETCH(float, shaft);
         TInstrumentRig rig(PointOnRadial(kStation, 12.0f, 150.0f)); // FROM, 12 degrees: pinned left
-        const auto station = rig.AddStation(kVor, kStation);
-        auto hsi = rig.Alone<THSI>(width);
-        rig.Tune(station);
+        auto hsi = rig.AloneWithStation<THSI>(kVor, kStation, true, width);
         QVERIFY(std::fabs(hsi->GetAblage() + 12.0f) < 0.01f);
         const QImage img = rig.Shot();
         const float c = width / 2.0f;

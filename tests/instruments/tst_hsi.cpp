@@ -74,10 +74,8 @@ void TestHSI::indication() {
     QFETCH(int, bar);
 
     TInstrumentRig rig(PointOnRadial(kStation, radial, distance));
-    const auto station = rig.AddStation(kVor, kStation);
     rig.plane->SetValue(heading);
-    auto hsi = rig.Alone<THSI>();
-    if (tuned) rig.Tune(station);
+    auto hsi = rig.AloneWithStation<THSI>(kVor, kStation, tuned);
     hsi->SetValue(course);
 
     QCOMPARE(hsi->GetToFrom(), state);
@@ -109,9 +107,7 @@ void TestHSI::indication() {
 
 void TestHSI::headingTurnsCardNotIndication() {
     TInstrumentRig rig(PointOnRadial(kStation, 96.0f, 100.0f));
-    const auto station = rig.AddStation(kVor, kStation);
-    auto hsi = rig.Alone<THSI>();
-    rig.Tune(station);
+    auto hsi = rig.AloneWithStation<THSI>(kVor, kStation);
     hsi->SetValue(90.0f);
     const float ablage = hsi->GetAblage();
     const int state = hsi->GetToFrom();
@@ -157,10 +153,8 @@ void TestHSI::courseSetting() {
     QFETCH(int, announced);
 
     TInstrumentRig rig(PointOnRadial(kStation, 100.0f, 100.0f));
-    const auto station = rig.AddStation(kVor, kStation);
     rig.plane->SetValue(30.0f);
-    auto hsi = rig.Alone<THSI>();
-    rig.Tune(station);
+    auto hsi = rig.AloneWithStation<THSI>(kVor, kStation);
     hsi->SetValue(start);
     auto listener = std::make_shared<TRecordingObserver>(TNotificationTypes{ntOBS});
     hsi->Attach(listener);
@@ -181,9 +175,7 @@ void TestHSI::courseSetting() {
 
 void TestHSI::courseAnnouncedWithNewState() {
     TInstrumentRig rig(PointOnRadial(kStation, 90.0f, 100.0f));
-    const auto station = rig.AddStation(kVor, kStation);
-    auto hsi = rig.Alone<THSI>();
-    rig.Tune(station);
+    auto hsi = rig.AloneWithStation<THSI>(kVor, kStation);
     hsi->SetValue(90.0f);
     QCOMPARE(hsi->GetToFrom(), 1);
 
@@ -220,10 +212,8 @@ void TestHSI::redrawEconomy() {
 
     const TSinglePoint start = PointOnRadial(kStation, 95.0f, 100.0f);
     TInstrumentRig rig(start);
-    const auto station = rig.AddStation(kVor, kStation);
     rig.plane->SetValue(20.0f);
-    auto hsi = rig.Alone<THSI>();
-    rig.Tune(station);
+    auto hsi = rig.AloneWithStation<THSI>(kVor, kStation);
     hsi->SetValue(90.0f);
     rig.WatchLayers(hsi->GetInstrumentLayer(), hsi->GetZeigerLayer());
     const int before = rig.alone.RepaintCount();
@@ -231,7 +221,7 @@ void TestHSI::redrawEconomy() {
     if (action == "move")
         rig.plane->SetPosition(PointOnRadial(kStation, 96.0f, 100.0f));
     else if (action == "station")
-        station->SetPosition({kStation.X, kStation.Y + 1.0f});
+        rig.stations[0]->SetPosition({kStation.X, kStation.Y + 1.0f});
     else if (action == "same")
         rig.plane->SetPosition(start);
     else if (action == "sameheading")

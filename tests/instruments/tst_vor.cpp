@@ -80,9 +80,7 @@ void TestVOR::indication() {
     QFETCH(int, mark);
 
     TInstrumentRig rig(PointOnRadial(kStation, radial, distance));
-    const auto station = rig.AddStation(kVor, kStation);
-    auto vor = rig.Alone<TVOR>();
-    rig.Tune(station);
+    auto vor = rig.AloneWithStation<TVOR>(kVor, kStation);
     vor->SetValue(obs);
     if (!tuned) vor->SetStationSubject(nullptr); // untuning returns to rest at once
 
@@ -130,9 +128,7 @@ void TestVOR::directionMark() {
     QFETCH(float, to);
 
     TInstrumentRig rig(PointOnRadial(kStation, radial, distance));
-    const auto station = rig.AddStation(kVor, kStation);
-    auto vor = rig.Alone<TVOR>();
-    if (tuned) rig.Tune(station);
+    auto vor = rig.AloneWithStation<TVOR>(kVor, kStation, tuned);
     vor->SetValue(90.0f);
     vor->SetDirToStation(true);
     const QImage img = rig.Shot();
@@ -185,9 +181,7 @@ void TestVOR::obsSetting() {
     QFETCH(int, announced);
 
     TInstrumentRig rig(PointOnRadial(kStation, 100.0f, 100.0f));
-    const auto station = rig.AddStation(kVor, kStation);
-    auto vor = rig.Alone<TVOR>();
-    rig.Tune(station);
+    auto vor = rig.AloneWithStation<TVOR>(kVor, kStation);
     vor->SetValue(start);
     auto listener = std::make_shared<TRecordingObserver>(TNotificationTypes{ntOBS});
     vor->Attach(listener);
@@ -210,9 +204,7 @@ void TestVOR::obsAnnouncedWithNewState() {
     // Whoever hears of a new OBS (the map's radial lines) reads the TO/FROM
     // state at once; it must already belong to the new course.
     TInstrumentRig rig(PointOnRadial(kStation, 90.0f, 100.0f));
-    const auto station = rig.AddStation(kVor, kStation);
-    auto vor = rig.Alone<TVOR>();
-    rig.Tune(station);
+    auto vor = rig.AloneWithStation<TVOR>(kVor, kStation);
     vor->SetValue(90.0f);
     QCOMPARE(vor->GetToFrom(), 1);
 
@@ -251,9 +243,7 @@ void TestVOR::redrawEconomy() {
 
     const TSinglePoint start = PointOnRadial(kStation, 95.0f, 100.0f);
     TInstrumentRig rig(start);
-    const auto station = rig.AddStation(kVor, kStation);
-    auto vor = rig.Alone<TVOR>();
-    rig.Tune(station);
+    auto vor = rig.AloneWithStation<TVOR>(kVor, kStation);
     vor->SetValue(90.0f);
     rig.WatchLayers(vor->GetInstrumentLayer(), vor->GetZeigerLayer());
     const int before = rig.alone.RepaintCount();
@@ -261,7 +251,7 @@ void TestVOR::redrawEconomy() {
     if (action == "move")
         rig.plane->SetPosition(PointOnRadial(kStation, 96.0f, 100.0f));
     else if (action == "station")
-        station->SetPosition({kStation.X, kStation.Y + 1.0f});
+        rig.stations[0]->SetPosition({kStation.X, kStation.Y + 1.0f});
     else if (action == "same")
         rig.plane->SetPosition(start);
     else if (action == "heading")
@@ -282,9 +272,7 @@ void TestVOR::redrawEconomy() {
 
 void TestVOR::hiddenStaysHidden() {
     TInstrumentRig rig(PointOnRadial(kStation, 100.0f, 100.0f));
-    const auto station = rig.AddStation(kVor, kStation);
-    auto vor = rig.Alone<TVOR>();
-    rig.Tune(station);
+    auto vor = rig.AloneWithStation<TVOR>(kVor, kStation);
     vor->SetValue(90.0f);
     QVERIFY(vor->GetZeigerLayer()->Visible());
     QVERIFY(!vor->GetInstrumentLayer()->Visible()); // the dial is only the cached picture
@@ -293,7 +281,7 @@ void TestVOR::hiddenStaysHidden() {
     rig.plane->SetPosition(PointOnRadial(kStation, 280.0f, 100.0f));
     vor->SetDirToStation(true);
     vor->SetStationSubject(nullptr);
-    vor->SetStationSubject(station);
+    vor->SetStationSubject(rig.stations[0]);
     QVERIFY(!vor->GetZeigerLayer()->Visible());
     QVERIFY(!vor->GetInstrumentLayer()->Visible());
 
@@ -321,18 +309,17 @@ void TestVOR::tuningShowsAtOnce() {
     QFETCH(QString, how);
     const TSinglePoint at = how == "origin" ? TSinglePoint{0.0f, 0.0f} : kStation;
     TInstrumentRig rig(PointOnRadial(at, 100.0f, 100.0f));
-    const auto station = rig.AddStation(kVor, at);
-    auto vor = rig.Alone<TVOR>();
+    auto vor = rig.AloneWithStation<TVOR>(kVor, at, false);
     vor->SetValue(90.0f);
     if (how == "origin") {
-        vor->SetStationSubject(station);
+        vor->SetStationSubject(rig.stations[0]);
     } else if (how == "retune") {
-        vor->SetStationSubject(station);
+        vor->SetStationSubject(rig.stations[0]);
         vor->SetStationSubject(nullptr);
         QCOMPARE(vor->GetToFrom(), 2);
-        vor->SetStationSubject(station);
+        vor->SetStationSubject(rig.stations[0]);
     } else {
-        vor->SetStationSubject(station);
+        vor->SetStationSubject(rig.stations[0]);
         auto twin = rig.AddStation(kVor, at, QStringLiteral("2"));
         vor->SetStationSubject(nullptr);
         vor->SetStationSubject(twin);
