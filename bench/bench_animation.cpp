@@ -68,9 +68,9 @@ struct TScene {
 
 void Tune(const std::shared_ptr<IPlaneSubject>& plane, const std::vector<std::shared_ptr<IStationSubject>>& vors,
           const std::vector<std::shared_ptr<IStationSubject>>& ndbs) {
-    plane->AddInstrument(5, 0, true); // HSI
-    plane->AddInstrument(4, 1, true); // VOR indicator
-    plane->AddInstrument(6, 2, true); // two-needle RMI
+    plane->AddInstrument(icHSI, 0, true);
+    plane->AddInstrument(icVOR, 1, true);
+    plane->AddInstrument(icRMI2, 2, true);
     std::dynamic_pointer_cast<IInstrumentMitStation>(plane->GetInstrument(0))->SetStationSubject(vors[0]);
     std::dynamic_pointer_cast<IInstrumentMitStation>(plane->GetInstrument(1))->SetStationSubject(vors[1]);
     std::dynamic_pointer_cast<IInstrumentMitStation>(plane->GetInstrument(2))->SetStationSubject(ndbs[0]);

@@ -22,7 +22,7 @@ const TSinglePoint kStart = PointOnRadial(kStation, 95.0f, 150.0f);
 std::unique_ptr<TInstrumentRig> MakeRig(int code) {
     using Kind = TInstrumentRig::TStationKind;
     auto rig = std::make_unique<TInstrumentRig>(kStart, 30.0f);
-    const bool vorType = code == 4 || code == 5;
+    const bool vorType = code == icVOR || code == icHSI;
     auto station = rig->AddStation(vorType ? Kind::VOR : Kind::NDB, kStation);
     rig->InSlot(code, 0);
     rig->Tune(station);
@@ -42,7 +42,7 @@ void BM_FaceRepaint(benchmark::State& state) {
     for (auto _ : state)
         face->FullRepaint();
 }
-BENCHMARK(BM_FaceRepaint)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FaceRepaint)->DenseRange(icRBI, icRMI2)->Unit(benchmark::kMicrosecond);
 
 void BM_NeedleUpdate(benchmark::State& state) {
     const auto rig = MakeRig(static_cast<int>(state.range(0)));
@@ -63,6 +63,13 @@ void BM_NeedleUpdate(benchmark::State& state) {
     state.counters["repaints_per_move"] = static_cast<double>(rig->panel.RepaintCount() - repaintsBefore) /
                                           static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_NeedleUpdate)->Arg(0)->Arg(1)->Arg(2)->Arg(4)->Arg(5)->Arg(6)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NeedleUpdate)
+    ->Arg(icRBI)
+    ->Arg(icMDI)
+    ->Arg(icRMI)
+    ->Arg(icVOR)
+    ->Arg(icHSI)
+    ->Arg(icRMI2)
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace

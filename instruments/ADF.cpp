@@ -1,18 +1,11 @@
 #include "instruments/ADF.h"
 
+#include "platform/Colors.h"
 #include "world/InstrumentUtilsClass.h"
 
 #include <QRectF>
 
 #include <algorithm>
-#include <numbers>
-
-namespace {
-// Compass angle in degrees to the direction argument of the needle helpers.
-float NeedleTheta(float clockDeg) {
-    return std::numbers::pi_v<float> - clockDeg * std::numbers::pi_v<float> / 180.0f;
-}
-} // namespace
 
 void TADF::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
                 const std::shared_ptr<IObserver>& radial) {
@@ -46,11 +39,11 @@ void TADF::Paint() {
 void TADF::PaintNeedle() {
     Bitmap32& bmp = ZeigerLayer->Bitmap();
     bmp.CopyFrom(InstrumentLayer->Bitmap());
-    DrawNeedle(bmp, 0xFFFFFF00, FXm, FYm, FZLaenge, FZDicke, FZSpLng, FZSpBr, NeedleTheta(FRB), 0.0f);
+    DrawNeedle(bmp, clYellow, FXm, FYm, FZLaenge, FZDicke, FZSpLng, FZSpBr, NeedleTheta(FRB), 0.0f);
 }
 
 void TADF::RepaintNeedle() {
-    TImageLock lock(Image32);
+    TUpdateBracket bracket(Image32);
     PaintNeedle();
     ZeigerLayer->Changed();
 }
@@ -87,7 +80,7 @@ bool TADF::UpdateIndication(bool) {
 }
 
 bool TADF::UpdateHeading(bool redraw) {
-    TImageLock lock(Image32);
+    TUpdateBracket bracket(Image32);
     UpdateRB();
     if (FSyncScaleHeading) FScaleHeading = NormalizeAngle(FPlaneHeading);
     if (!redraw) return true;

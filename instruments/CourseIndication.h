@@ -1,12 +1,13 @@
 #pragma once
 
 #include "platform/SinglePoint.h"
+#include "world/InstrumentCodes.h"
 
 // What a course instrument (VOR indicator, HSI) shows for an aircraft and a
-// station: the TO/FROM state (0 TO, 1 FROM, 2 no indication) and the course
+// station: the TO/FROM state (a TToFrom) and the course
 // deviation in degrees, negative when the course line lies to the left.
 struct TCourseIndication {
-    int ToFrom = 2;
+    int ToFrom = tfOff;
     float Ablage = 0.0f;
 };
 

@@ -1,6 +1,7 @@
 #include "instruments/HSI.h"
 
 #include "instruments/CourseIndication.h"
+#include "platform/Colors.h"
 #include "world/InstrumentUtilsClass.h"
 
 #include <QRectF>
@@ -11,12 +12,7 @@
 #include <vector>
 
 namespace {
-constexpr TColor32 clWhite = 0xFFFFFFFF;
-constexpr TColor32 clBlack = 0xFF000000;
-constexpr TColor32 clRed = 0xFFFF0000;
-constexpr TColor32 clGreen = 0xFF007F00;
 constexpr float Pi = std::numbers::pi_v<float>;
-constexpr float DegToRad = Pi / 180.0f;
 } // namespace
 
 std::shared_ptr<THSI> THSI::Create(ImageSurface* image, int left, int top, int width,
@@ -27,7 +23,7 @@ std::shared_ptr<THSI> THSI::Create(ImageSurface* image, int left, int top, int w
 void THSI::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
                 const std::shared_ptr<IObserver>& radial) {
     TInstrumentMitStation::Init(anImage, aLeft, aTop, aWidth, radial);
-    FTyp = 5;
+    FTyp = icHSI;
     FNotificationTypes = {ntPosition, ntHeading, ntStationPosition};
     FMittellinie = false;
     F90GradMarken = false;
@@ -124,7 +120,7 @@ bool THSI::SetAblage(bool redraw, float value) {
 void THSI::SetValue(float value) {
     bool courseChanged = false;
     {
-        TImageLock lock(Image32);
+        TUpdateBracket bracket(Image32);
         courseChanged = SetCourse(false, value);
         const bool indicationChanged = UpdateIndication(false);
         if (courseChanged || indicationChanged) FullRepaint();
@@ -192,10 +188,10 @@ void THSI::PaintCourseFace() {
         bmp.PolygonAA(pts, clWhite);
     };
     switch (FToFrom) {
-    case 0:
+    case tfTo:
         triangle(FP_TO);
         break;
-    case 1:
+    case tfFrom:
         triangle(FP_FROM);
         break;
     default: {
@@ -226,8 +222,8 @@ void THSI::PaintDeviationBar() {
 }
 
 void THSI::RepaintBar() {
-    TImageLock lock(Image32);
+    TUpdateBracket bracket(Image32);
     PaintDeviationBar();
     ZeigerLayer->Changed();
-    lock.MarkChanged();
+    bracket.MarkChanged();
 }

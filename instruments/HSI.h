@@ -80,7 +80,7 @@ private:
 
     std::unique_ptr<BitmapLayer> ZeigerLayer;
     float FAblage = 0.0f;
-    int FToFrom = 2;
+    int FToFrom = tfOff;
     float FCourse = 0.0f;
     float FDelta = 0.0f;
     float FAblageZeigerLaenge = 0.0f;

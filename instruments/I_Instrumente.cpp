@@ -1,38 +1,21 @@
 #include "instruments/I_Instrumente.h"
 
+#include "platform/Colors.h"
 #include "world/InstrumentUtilsClass.h"
 
 #include <QRectF>
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <vector>
 
 namespace {
-constexpr TColor32 clWhite = 0xFFFFFFFF;
-constexpr TColor32 clBlack = 0xFF000000;
-constexpr TColor32 clGrey = 0xFF7F7F7F;
-constexpr TColor32 clRed = 0xFFFF0000;
-
-constexpr float DegToRad = std::numbers::pi_v<float> / 180.0f;
-
 // Marks sit on pixel boundaries; halves go to the even neighbour so that a
 // face of even width stays symmetric.
 int RoundEven(float v) {
     return static_cast<int>(std::nearbyint(v));
 }
 } // namespace
-
-TImageLock::TImageLock(ImageSurface* image) : m_image(image) {
-    if (m_image) m_image->BeginUpdate();
-}
-
-TImageLock::~TImageLock() {
-    if (!m_image) return;
-    if (m_changed) m_image->Changed();
-    m_image->EndUpdate();
-}
 
 TInstrument::~TInstrument() = default;
 
@@ -63,7 +46,7 @@ void TInstrument::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
 }
 
 std::unique_ptr<BitmapLayer> TInstrument::CreateFaceLayer(BitmapLayer::DrawMode mode, bool visible) {
-    TImageLock lock(Image32);
+    TUpdateBracket bracket(Image32);
     auto layer = std::make_unique<BitmapLayer>(Image32);
     if (FVisible) layer->Bitmap().SetSize(FWidth, FWidth);
     FLayers.push_back(layer.get());
@@ -76,7 +59,7 @@ std::unique_ptr<BitmapLayer> TInstrument::CreateFaceLayer(BitmapLayer::DrawMode 
 
 void TInstrument::SetVisible(bool value) {
     if (value == FVisible) return;
-    TImageLock lock(Image32);
+    TUpdateBracket bracket(Image32);
     FVisible = value;
     // A hidden instrument keeps no pixels (an aircraft that is not the
     // active one carries three faces nobody sees); shown, it paints anew.
@@ -91,7 +74,7 @@ void TInstrument::SetVisible(bool value) {
         for (BitmapLayer* layer : FLayers)
             layer->Bitmap().SetSize(0, 0);
     }
-    lock.MarkChanged();
+    bracket.MarkChanged();
 }
 
 void TInstrument::ShowLayers(bool value) {
@@ -100,7 +83,7 @@ void TInstrument::ShowLayers(bool value) {
 
 void TInstrument::FullRepaint() {
     // Drawing on a visible layer marks the surface itself; a hidden face costs no refresh.
-    TImageLock lock(Image32);
+    TUpdateBracket bracket(Image32);
     Paint();
 }
 
@@ -265,7 +248,7 @@ void TInstrument::PaintNeedleLegend(Bitmap32& bitmap, const QString& text, TColo
 
     // The symbol lies along the circle, pointing clockwise.
     const TSinglePoint s = FacePoint(symbolRadius, c0);
-    const float theta = std::numbers::pi_v<float> - (c0 + 90.0f) * DegToRad;
+    const float theta = NeedleTheta(c0 + 90.0f);
     if (kind == 1)
         DrawNeedle(bitmap, color, s.X, s.Y, length, thickness, headLength, headWidth, theta, 0.0f);
     else

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ImageSurface.h"
+#include "platform/UpdateBracket.h"
 #include "world/BaseObserver.h"
 #include "world/vxInterfaces.h"
 
@@ -9,22 +10,6 @@
 
 #include <memory>
 #include <vector>
-
-// Merges every drawing step inside its lifetime into one screen update of the
-// instrument surface. Nesting is fine: only the outermost bracket repaints.
-class TImageLock {
-public:
-    explicit TImageLock(ImageSurface* image);
-    ~TImageLock();
-    TImageLock(const TImageLock&) = delete;
-    TImageLock& operator=(const TImageLock&) = delete;
-    // The locked drawing is to be shown when the lock ends.
-    void MarkChanged() { m_changed = true; }
-
-private:
-    QPointer<ImageSurface> m_image;
-    bool m_changed = false;
-};
 
 // Base of all cockpit instruments: one square face layer on the shared
 // instrument surface and the painting of a round dial with a turnable card.
@@ -115,7 +100,7 @@ protected:
     int FTop = 0;
     int FWidth = 0;
     float FScaleHeading = 0.0f;
-    int FTyp = 0;
+    int FTyp = icRBI;
     bool FMittellinie = false;
     bool F90GradMarken = false;
     bool F45GradMarken = false;

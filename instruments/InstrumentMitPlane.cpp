@@ -24,14 +24,14 @@ void TInstrumentMitPlane::UpdateA(ISubject* theChangedSubject, TNotificationType
 void TInstrumentMitPlane::SetPlanePosition(const TSinglePoint& p) {
     if (p == FPlanePosition) return;
     FPlanePosition = p;
-    TImageLock lock(Image32);
+    TUpdateBracket bracket(Image32);
     if (UpdateIndication(true)) FullRepaint();
 }
 
 void TInstrumentMitPlane::SetPlaneHeading(float value) {
     if (value == FPlaneHeading) return;
     FPlaneHeading = value;
-    TImageLock lock(Image32);
+    TUpdateBracket bracket(Image32);
     if (UpdateHeading(true)) FullRepaint();
 }
 

@@ -14,7 +14,7 @@ QString TInstrumentMitStation::GetStation() {
 void TInstrumentMitStation::SetStationPosition(const TSinglePoint& p) {
     if (p == FStationPosition) return;
     FStationPosition = p;
-    TImageLock lock(Image32);
+    TUpdateBracket bracket(Image32);
     if (UpdateIndication(true)) FullRepaint();
 }
 
@@ -24,7 +24,7 @@ bool TInstrumentMitStation::AttachBinding(const std::shared_ptr<IStationSubject>
     attached = true;
     // Three attaches, one redraw of the radial layer.
     const TNotificationBracket bracket;
-    TImageLock lock(Image32);
+    TUpdateBracket repaint(Image32);
     station->Attach(SelfObserver());
     if (FRadial) {
         station->Attach(FRadial);
@@ -41,7 +41,7 @@ bool TInstrumentMitStation::DetachBinding(const std::shared_ptr<IStationSubject>
                                           bool paint) {
     if (!station || !attached) return false;
     attached = false;
-    TImageLock lock(Image32);
+    TUpdateBracket bracket(Image32);
     station->Detach(SelfObserver());
     if (FRadial) station->Detach(FRadial);
     --FNRadialAttached;
@@ -62,7 +62,7 @@ void TInstrumentMitStation::SetStationSubject(const std::shared_ptr<IStationSubj
     if (!value && !FStationSubject) return;
     // The radial layer draws once, after the indication has been recomputed.
     const TNotificationBracket bracket;
-    TImageLock lock(Image32);
+    TUpdateBracket repaint(Image32);
     DetachBinding(FStationSubject, FStationAttached, false);
     FStationSubject = value;
     if (value) AttachBinding(FStationSubject, FStationAttached, false);

@@ -15,19 +15,19 @@ bool Register() {
     SetInstrumentFactory([](int instrType, ImageSurface* image, int left, int top, int width,
                             const std::shared_ptr<IObserver>& radial) -> std::shared_ptr<IInstrument> {
         switch (instrType) {
-        case 0:
+        case icRBI:
             return TRBI::Create(image, left, top, width, radial);
-        case 1:
+        case icMDI:
             return TMDI::Create(image, left, top, width, radial);
-        case 2:
+        case icRMI:
             return TRMI::Create(image, left, top, width, radial);
-        case 3:
+        case icKursKreisel:
             return TKursKreisel::Create(image, left, top, width, radial);
-        case 4:
+        case icVOR:
             return TVOR::Create(image, left, top, width, radial);
-        case 5:
+        case icHSI:
             return THSI::Create(image, left, top, width, radial);
-        case 6:
+        case icRMI2:
             return TRMI2::Create(image, left, top, width, radial);
         default:
             return nullptr;

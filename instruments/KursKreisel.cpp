@@ -13,10 +13,10 @@ void TKursKreisel::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
     FNotificationTypes = {ntHeading};
     {
         // The face layer is the one on screen; there is no needle layer.
-        TImageLock lock(Image32);
+        TUpdateBracket bracket(Image32);
         InstrumentLayer->SetVisible(true);
     }
-    FTyp = 3;
+    FTyp = icKursKreisel;
     FMittellinie = true;
     F90GradMarken = true;
     F45GradMarken = true;

@@ -8,7 +8,7 @@ std::shared_ptr<TMDI> TMDI::Create(ImageSurface* image, int left, int top, int w
 void TMDI::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
                 const std::shared_ptr<IObserver>& radial) {
     TADF::Init(anImage, aLeft, aTop, aWidth, radial);
-    FTyp = 1;
+    FTyp = icMDI;
     FSyncScaleHeading = false;
     FMainDirections = true;
     // The knob is a picture only; the card turns through IValueSetting.

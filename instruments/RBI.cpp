@@ -8,7 +8,7 @@ std::shared_ptr<TRBI> TRBI::Create(ImageSurface* image, int left, int top, int w
 void TRBI::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
                 const std::shared_ptr<IObserver>& radial) {
     TADF::Init(anImage, aLeft, aTop, aWidth, radial);
-    FTyp = 0;
+    FTyp = icRBI;
     FSyncScaleHeading = false;
     FMainDirections = false;
     FDrehknopf1 = false;

@@ -8,7 +8,7 @@ std::shared_ptr<TRMI> TRMI::Create(ImageSurface* image, int left, int top, int w
 void TRMI::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
                 const std::shared_ptr<IObserver>& radial) {
     TADF::Init(anImage, aLeft, aTop, aWidth, radial);
-    FTyp = 2;
+    FTyp = icRMI;
     FSyncScaleHeading = true;
     FMainDirections = true;
     FDrehknopf1 = false;

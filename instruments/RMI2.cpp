@@ -1,17 +1,12 @@
 #include "instruments/RMI2.h"
 
+#include "platform/Colors.h"
 #include "world/InstrumentUtilsClass.h"
 
-#include <numbers>
-
 namespace {
-constexpr TColor32 clNeedle1 = 0xFF007F00;
-constexpr TColor32 clNeedle2 = 0xFFFFFF00;
+constexpr TColor32 clNeedle1 = clGreen;
+constexpr TColor32 clNeedle2 = clYellow;
 constexpr float LegendLength = 20.0f;
-
-float NeedleTheta(float clockDeg) {
-    return std::numbers::pi_v<float> - clockDeg * std::numbers::pi_v<float> / 180.0f;
-}
 } // namespace
 
 std::shared_ptr<TRMI2> TRMI2::Create(ImageSurface* image, int left, int top, int width,
@@ -22,7 +17,7 @@ std::shared_ptr<TRMI2> TRMI2::Create(ImageSurface* image, int left, int top, int
 void TRMI2::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
                  const std::shared_ptr<IObserver>& radial) {
     TADF::Init(anImage, aLeft, aTop, aWidth, radial);
-    FTyp = 6;
+    FTyp = icRMI2;
     FSyncScaleHeading = true;
     FMainDirections = true;
     FDrehknopf1 = false;
@@ -50,7 +45,7 @@ QString TRMI2::GetStation2() {
 void TRMI2::SetStation2Position(const TSinglePoint& p) {
     if (p == FStation2Position) return;
     FStation2Position = p;
-    TImageLock lock(Image32);
+    TUpdateBracket bracket(Image32);
     const bool r = UpdateRB2(true);
     // The radial layer draws the bearing line of station 2 from what the instrument says.
     Notify(ntStationPosition);
@@ -83,7 +78,7 @@ bool TRMI2::UpdateIndication(bool redraw) {
 }
 
 bool TRMI2::UpdateHeading(bool redraw) {
-    TImageLock lock(Image32);
+    TUpdateBracket bracket(Image32);
     TADF::UpdateHeading(false);
     UpdateRB2(false);
     // The card turned, so the face is owed in any case; paint it once.
@@ -125,7 +120,7 @@ void TRMI2::SetStation2Subject(const std::shared_ptr<IStationSubject>& value) {
     if (!value && !FStation2Subject) return;
     // The radial layer draws once, after the needle has its new bearing.
     const TNotificationBracket bracket;
-    TImageLock lock(Image32);
+    TUpdateBracket repaint(Image32);
     DetachBinding(FStation2Subject, FStation2Attached, false);
     FStation2Subject = value;
     if (value) AttachBinding(FStation2Subject, FStation2Attached, false);

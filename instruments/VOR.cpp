@@ -1,6 +1,7 @@
 #include "instruments/VOR.h"
 
 #include "instruments/CourseIndication.h"
+#include "platform/Colors.h"
 #include "world/InstrumentUtilsClass.h"
 
 #include <QRectF>
@@ -10,12 +11,6 @@
 #include <numbers>
 #include <vector>
 
-namespace {
-constexpr TColor32 clWhite = 0xFFFFFFFF;
-constexpr TColor32 clYellow = 0xFFFFFF00;
-constexpr float DegToRad = std::numbers::pi_v<float> / 180.0f;
-} // namespace
-
 std::shared_ptr<TVOR> TVOR::Create(ImageSurface* image, int left, int top, int width,
                                    const std::shared_ptr<IObserver>& radial) {
     return Initialised(std::shared_ptr<TVOR>(new TVOR()), image, left, top, width, radial);
@@ -24,7 +19,7 @@ std::shared_ptr<TVOR> TVOR::Create(ImageSurface* image, int left, int top, int w
 void TVOR::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
                 const std::shared_ptr<IObserver>& radial) {
     TInstrumentMitStation::Init(anImage, aLeft, aTop, aWidth, radial);
-    FTyp = 4;
+    FTyp = icVOR;
     // The indication depends on positions only; the heading is of no concern.
     FNotificationTypes = {ntPosition, ntStationPosition};
     FMittellinie = false;
@@ -105,7 +100,7 @@ bool TVOR::SetAblage(bool redraw, float value) {
 void TVOR::SetValue(float value) {
     bool obsChanged = false;
     {
-        TImageLock lock(Image32);
+        TUpdateBracket bracket(Image32);
         obsChanged = SetOBS(false, value);
         const bool indicationChanged = UpdateIndication(false);
         if (obsChanged || indicationChanged) FullRepaint();
@@ -131,9 +126,9 @@ void TVOR::Paint() {
     TInstrumentMitStation::Paint();
     PaintMarks();
     Bitmap32& bmp = InstrumentLayer->Bitmap();
-    if (FToFrom == 0)
+    if (FToFrom == tfTo)
         bmp.PolygonAA(std::vector<TSinglePoint>(FP_TO.begin(), FP_TO.end()), clWhite);
-    else if (FToFrom == 1)
+    else if (FToFrom == tfFrom)
         bmp.PolygonAA(std::vector<TSinglePoint>(FP_FROM.begin(), FP_FROM.end()), clWhite);
     PaintNeedle();
 }
@@ -182,7 +177,7 @@ void TVOR::PaintDirectionMark(Bitmap32& bmp) {
     // sector beyond it.
     const bool inScale = FAblage > -10.0f && FAblage < 10.0f;
     switch (FToFrom) {
-    case 0:
+    case tfTo:
         if (inScale)
             stroke(FAblage + 180.0f);
         else if (FAblage >= 10.0f)
@@ -190,7 +185,7 @@ void TVOR::PaintDirectionMark(Bitmap32& bmp) {
         else
             arc(90.0f, 170.0f);
         break;
-    case 1:
+    case tfFrom:
         if (inScale)
             stroke(-FAblage);
         else if (FAblage >= 10.0f)
@@ -205,8 +200,8 @@ void TVOR::PaintDirectionMark(Bitmap32& bmp) {
 }
 
 void TVOR::RepaintNeedle() {
-    TImageLock lock(Image32);
+    TUpdateBracket bracket(Image32);
     PaintNeedle();
     ZeigerLayer->Changed();
-    lock.MarkChanged();
+    bracket.MarkChanged();
 }

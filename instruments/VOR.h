@@ -65,7 +65,7 @@ private:
     std::unique_ptr<BitmapLayer> ZeigerLayer;
     float FOBS = 0.0f;
     float FAblage = 0.0f;
-    int FToFrom = 2;
+    int FToFrom = tfOff;
     float FDelta = 0.0f;
     float FAblageZeigerLaenge = 0.0f;
     float FAblMarkX = 0.0f;

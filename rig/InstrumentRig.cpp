@@ -20,7 +20,7 @@ TInstrumentRig::TInstrumentRig(const TSinglePoint& planePos, float heading,
 TInstrumentRig::~TInstrumentRig() {
     if (instrument && m_surface == &alone) TFlugzeug::UnbindInstrument(instrument);
     for (int i = 0; i < TFlugzeug::SlotCount; ++i)
-        plane->AddInstrument(0, i, false);
+        plane->AddInstrument(icRBI, i, false);
 }
 
 std::shared_ptr<TStation> TInstrumentRig::AddStation(TStationKind kind, const TSinglePoint& pos,

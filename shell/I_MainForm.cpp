@@ -5,8 +5,10 @@
 #include "shell/SzenenDatei.h"
 
 #include "platform/ApplicationHelp.h"
+#include "platform/Colors.h"
 #include "platform/ImageSurface.h"
 #include "platform/Paths.h"
+#include "platform/UpdateBracket.h"
 #include "platform/VersionInfo.h"
 #include "shell/ContextHelp.h"
 #include "shell/HeldButton.h"
@@ -181,48 +183,49 @@ void TfrmMainTalvex::FormCreate() {
     SetRadProc = [this] { DrawRadials(); };
     IRadial = std::make_shared<TRadialLayer>(SetRadProc);
 
-    ImgInstr->BeginUpdate();
-    ImgInstr->SetBitmapSize(750, 247);
-    ImgInstr->Bitmap().Fill(0xFFFFFFFF);
+    {
+        // Both surfaces show the first aircraft, the radial layer and the track in one repaint each.
+        TUpdateBracket instrBracket(ImgInstr);
+        ImgInstr->SetBitmapSize(750, 247);
+        ImgInstr->Bitmap().Fill(clWhite);
 
-    // The map control has no size before the window is laid out; it gets
-    // what the window leaves below the menu and above the control panel.
-    const int mapWidth = std::max(1, width());
-    const int mapHeight =
-        std::max(1, height() - menuBar()->sizeHint().height() - ControlPanelHeight - StatusBarHeight);
-    pnlMap->resize(mapWidth, mapHeight);
-    ImgNav->BeginUpdate();
-    ImgNav->SetBitmapSize(mapWidth, mapHeight);
-    ImgNav->Bitmap().Fill(0xFFFFFFFF);
+        // The map control has no size before the window is laid out; it gets
+        // what the window leaves below the menu and above the control panel.
+        const int mapWidth = std::max(1, width());
+        const int mapHeight =
+            std::max(1, height() - menuBar()->sizeHint().height() - ControlPanelHeight - StatusBarHeight);
+        pnlMap->resize(mapWidth, mapHeight);
+        TUpdateBracket navBracket(ImgNav);
+        ImgNav->SetBitmapSize(mapWidth, mapHeight);
+        ImgNav->Bitmap().Fill(clWhite);
 
-    Flugzeuge.resize(1);
-    seFlugzeug->setRange(1, 1);
-    seFlugzeug->setValue(1);
-    seFlugzeug->setReadOnly(true);
+        Flugzeuge.resize(1);
+        seFlugzeug->setRange(1, 1);
+        seFlugzeug->setValue(1);
+        seFlugzeug->setReadOnly(true);
 
-    const std::shared_ptr<TFlugzeug> first =
-        TFlugzeug::Create(ImgNav, ImgInstr, RandomMapPosition(), 0, IRadial);
-    Flugzeuge[0] = first;
-    pnlSetHeading->SetValueSettingInterface(first);
+        const std::shared_ptr<TFlugzeug> first =
+            TFlugzeug::Create(ImgNav, ImgInstr, RandomMapPosition(), 0, IRadial);
+        Flugzeuge[0] = first;
+        pnlSetHeading->SetValueSettingInterface(first);
 
-    RadialLayer = std::make_unique<BitmapLayer>(ImgNav);
-    RadialLayer->SetTag(0);
-    RadialLayer->Bitmap().SetSize(mapWidth, mapHeight);
-    RadialLayer->Bitmap().Clear(0x00FFFFFF);
-    RadialLayer->SetDrawMode(BitmapLayer::DrawMode::Blend);
-    RadialLayer->SetMasterAlpha(255);
-    RadialLayer->SetVisible(true);
-    RadialLayer->SetLocation(QRectF(0, 0, mapWidth, mapHeight));
-    RadialLayer->SetMouseEvents(false);
+        RadialLayer = std::make_unique<BitmapLayer>(ImgNav);
+        RadialLayer->SetTag(0);
+        RadialLayer->Bitmap().SetSize(mapWidth, mapHeight);
+        RadialLayer->Bitmap().Clear(0x00FFFFFF);
+        RadialLayer->SetDrawMode(BitmapLayer::DrawMode::Blend);
+        RadialLayer->SetMasterAlpha(255);
+        RadialLayer->SetVisible(true);
+        RadialLayer->SetLocation(QRectF(0, 0, mapWidth, mapHeight));
+        RadialLayer->SetMouseEvents(false);
 
-    FSelectedPlane = 0;
-    first->SetSelected(true);
-    first->Attach(IRadial);
-    FollowActivePlane();
+        FSelectedPlane = 0;
+        first->SetSelected(true);
+        first->Attach(IRadial);
+        FollowActivePlane();
 
-    CreateFlugweg();
-    ImgNav->EndUpdate();
-    ImgInstr->EndUpdate();
+        CreateFlugweg();
+    }
 
     Szenen = new TSzenenDatei(this);
     if (QMenu* datei = menuBar()->findChild<QMenu*>(QStringLiteral("mm2Datei"))) {

@@ -5,6 +5,7 @@
 #include "world/BaseObserver.h"
 #include "world/FlugwegLayer.h"
 #include "world/I_Flugzeug.h"
+#include "world/Szene.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -21,19 +22,8 @@
 // follows by notification.
 
 bool StationSuits(int typeCode, const QString& stationTyp) {
-    switch (typeCode) {
-    case icRBI:
-    case icMDI:
-    case icRMI:
-        return stationTyp == QLatin1String("NDB");
-    case icVOR:
-    case icHSI:
-        return stationTyp == QLatin1String("VOR");
-    case icRMI2:
-        return true;
-    default:
-        return false;
-    }
+    // The same rule decides what a scene file may tune.
+    return Szene::StationPasst(typeCode, stationTyp);
 }
 
 TfrmMainTalvex::TSlotControls TfrmMainTalvex::SlotControls(int slot) const {

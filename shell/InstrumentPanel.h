@@ -1,17 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "world/InstrumentCodes.h"
 
-// Instrument type codes as the aircraft's slots and the type buttons use them.
-enum TInstrumentCode : int {
-    icRBI = 0,
-    icMDI = 1,
-    icRMI = 2,
-    icKursKreisel = 3,
-    icVOR = 4,
-    icHSI = 5,
-    icRMI2 = 6,
-};
+#include <QString>
 
 // Whether a station of the given type text ("VOR" or "NDB") belongs in the
 // selector of an instrument of this code: the needle instruments take NDBs,

@@ -1,6 +1,8 @@
 #include "shell/InstrumentPanel.h"
 
+#include "platform/Colors.h"
 #include "platform/ImageSurface.h"
+#include "platform/UpdateBracket.h"
 #include "shell/I_MainForm.h"
 #include "shell/ModalRunner.h"
 #include "shell/ZufPosForm.h"
@@ -160,14 +162,13 @@ void TfrmMainTalvex::ImgNavCanResize(int newWidth, int newHeight) {
         ImgNav->setGeometry(0, 0, newWidth, newHeight);
         return;
     }
-    ImgNav->BeginUpdate();
+    TUpdateBracket bracket(ImgNav);
     ImgNav->SetBitmapSize(newWidth, newHeight);
     ImgNav->setGeometry(0, 0, newWidth, newHeight);
-    ImgNav->Bitmap().Fill(0xFFFFFFFF);
+    ImgNav->Bitmap().Fill(clWhite);
     RadialLayer->Bitmap().SetSize(newWidth, newHeight);
     RadialLayer->Bitmap().Clear(0x00FFFFFF);
     RadialLayer->SetLocation(QRectF(0, 0, newWidth, newHeight));
     DrawRadials();
     if (Flugweg) Flugweg->Resize(newWidth, newHeight);
-    ImgNav->EndUpdate();
 }

@@ -1,6 +1,7 @@
 #include "shell/OffMapIndicator.h"
 
 #include "platform/ImageSurface.h"
+#include "platform/UpdateBracket.h"
 #include "world/InstrumentUtilsClass.h"
 
 #include <algorithm>
@@ -77,14 +78,13 @@ void TOffMapIndicator::Refresh() {
         FLayer->SetVisible(false);
         return;
     }
-    FMap->BeginUpdate();
+    TUpdateBracket bracket(FMap);
     if (arrow.Direction != FDrawn) Draw(arrow.Direction);
     FLayer->SetLocation(QRectF(arrow.Centre.x() - Size / 2, arrow.Centre.y() - Size / 2, Size, Size));
     // Aircraft made later and the radial lines, redrawn, come above it.
     const auto& layers = FMap->Layers();
     if (layers.empty() || layers.back() != FLayer.get()) FLayer->BringToFront();
     FLayer->SetVisible(true);
-    FMap->EndUpdate();
 }
 
 void TOffMapIndicator::Draw(int direction) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Bitmap32.h"
+#include "platform/Colors.h"
 #include "platform/SinglePoint.h"
 #include "shell/PlaneWatcher.h"
 
@@ -31,7 +32,7 @@ TOffMapArrow OffMapArrowFor(const TSinglePoint& p, int width, int height);
 class TOffMapIndicator : public TPlaneWatcher {
 public:
     static constexpr int Size = 24;
-    static constexpr TColor32 Farbe = 0xFFFF0000;
+    static constexpr TColor32 Farbe = clRed;
 
     explicit TOffMapIndicator(ImageSurface* map);
     ~TOffMapIndicator() override;

@@ -74,7 +74,7 @@ void TfrmMainTalvex::mm2OptRtSmClick() {
     if (!plane) return;
     for (int slot = 0; slot < TFlugzeug::SlotCount; ++slot) {
         const auto instrument = plane->GetInstrument(slot);
-        if (!instrument || instrument->GetTyp() != 4) continue;
+        if (!instrument || instrument->GetTyp() != icVOR) continue;
         if (const auto vor = std::dynamic_pointer_cast<IVOR>(instrument))
             vor->SetDirToStation(mm2OptRtSm->isChecked());
     }

@@ -3,6 +3,7 @@
 #include "platform/HeadlessMessage.h"
 #include "platform/ImageSurface.h"
 #include "platform/IniFile.h"
+#include "platform/UpdateBracket.h"
 #include "shell/CheckPrevious.h"
 #include "shell/I_MainForm.h"
 #include "shell/ModalRunner.h"
@@ -37,7 +38,7 @@ QString ZuletztKey(int i) {
 // Instruments whose value panel sets something a scene keeps: the MDI's
 // card, the VOR indicator's OBS, the HSI's course.
 bool HasValue(int typ) {
-    return typ == 1 || typ == 4 || typ == 5;
+    return typ == icMDI || typ == icVOR || typ == icHSI;
 }
 
 std::shared_ptr<IStationSubject> StationNamed(const std::vector<std::shared_ptr<IStationSubject>>& stations,
@@ -172,12 +173,12 @@ TSzene TSzenenDatei::Capture() const {
             ins.Typ = instrument->GetTyp();
             if (const auto bound = std::dynamic_pointer_cast<IInstrumentMitStation>(instrument))
                 ins.Station = bound->GetStation();
-            if (const auto rmi2 = std::dynamic_pointer_cast<IRMI2>(instrument); rmi2 && ins.Typ == 6)
+            if (const auto rmi2 = std::dynamic_pointer_cast<IRMI2>(instrument); rmi2 && ins.Typ == icRMI2)
                 ins.Station2 = rmi2->GetStation2();
             if (const auto value = std::dynamic_pointer_cast<IValueSetting>(instrument);
                 value && HasValue(ins.Typ))
                 ins.Wert = value->GetValue();
-            if (const auto vor = std::dynamic_pointer_cast<IVOR>(instrument); vor && ins.Typ == 4)
+            if (const auto vor = std::dynamic_pointer_cast<IVOR>(instrument); vor && ins.Typ == icVOR)
                 ins.DirToStation = vor->GetDirToStation();
         }
         if (const auto concrete = std::dynamic_pointer_cast<TFlugzeug>(plane))
@@ -213,7 +214,7 @@ void TSzenenDatei::TakeDown() {
     for (const auto& plane : F->Flugzeuge) {
         if (!plane) continue;
         for (int slot = 0; slot < TFlugzeug::SlotCount; ++slot)
-            plane->AddInstrument(0, slot, false);
+            plane->AddInstrument(icRBI, slot, false);
     }
     F->Flugzeuge.clear();
     F->Stationen.clear();
@@ -223,8 +224,8 @@ void TSzenenDatei::TakeDown() {
 void TSzenenDatei::Apply(const TSzene& szene) {
     ImageSurface* nav = F->ImgNav;
     ImageSurface* instr = F->ImgInstr;
-    nav->BeginUpdate();
-    instr->BeginUpdate();
+    TUpdateBracket navBracket(nav);
+    TUpdateBracket instrBracket(instr);
     TakeDown();
 
     // Stations in creation order, each numbered within its type as the
@@ -264,7 +265,7 @@ void TSzenenDatei::Apply(const TSzene& szene) {
         for (int slot = 0; slot < TFlugzeug::SlotCount; ++slot) {
             const TSzenenInstrument& ins = f.Slots[static_cast<std::size_t>(slot)];
             if (ins.Typ == TSzenenInstrument::Leer) {
-                plane->AddInstrument(0, slot, false);
+                plane->AddInstrument(icRBI, slot, false);
                 continue;
             }
             plane->AddInstrument(ins.Typ, slot, true);
@@ -310,8 +311,6 @@ void TSzenenDatei::Apply(const TSzene& szene) {
     F->seFlugzeugChange();
     F->pnlSetHeading->SetValueSettingInterface(std::dynamic_pointer_cast<IValueSetting>(F->ActivePlane()));
     F->DrawRadials();
-    instr->EndUpdate();
-    nav->EndUpdate();
 }
 
 // ---------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "world/FlugwegLayer.h"
 
 #include "platform/ImageSurface.h"
+#include "platform/UpdateBracket.h"
 #include "world/I_Flugzeug.h"
 
 #include <vector>
@@ -71,7 +72,7 @@ void TFlugwegLayer::Jump() {
 
 void TFlugwegLayer::Redraw() {
     Bitmap32& bitmap = FLayer->Bitmap();
-    FMap->BeginUpdate();
+    TUpdateBracket bracket(FMap);
     bitmap.Clear();
     FHasLast = false;
     if (const auto plane = FPlane.lock()) {
@@ -81,7 +82,6 @@ void TFlugwegLayer::Redraw() {
             FHasLast = true;
         }
     }
-    FMap->EndUpdate();
 }
 
 void TFlugwegLayer::UpdateA(ISubject* theChangedSubject, TNotificationType notificationType) {

@@ -1,5 +1,7 @@
 #include "world/I_Flugzeug.h"
 
+#include "platform/Colors.h"
+#include "platform/UpdateBracket.h"
 #include "world/InstrumentFactory.h"
 #include "world/InstrumentUtilsClass.h"
 
@@ -15,24 +17,6 @@ constexpr std::array<TSinglePoint, 21> SymbolOutline{{
     {-8, 13},  {-2, 13}, {-2, -8}, {-20, -8}, {-20, -12}, {-2, -12}, {-2, -20},
 }};
 
-constexpr TColor32 SelectedColor = 0xFFFF0000;
-constexpr TColor32 UnselectedColor = 0xFF7F7F7F;
-
-// One repaint for everything drawn while it lives.
-class TUpdateBracket {
-public:
-    explicit TUpdateBracket(ImageSurface* surface) : m_surface(surface) {
-        if (m_surface) m_surface->BeginUpdate();
-    }
-    ~TUpdateBracket() {
-        if (m_surface) m_surface->EndUpdate();
-    }
-    TUpdateBracket(const TUpdateBracket&) = delete;
-    TUpdateBracket& operator=(const TUpdateBracket&) = delete;
-
-private:
-    ImageSurface* m_surface;
-};
 } // namespace
 
 TFlugzeug::TFlugzeug(ImageSurface* imgNav, ImageSurface* imgInstr, const TSinglePoint& pos, int tag,
@@ -55,7 +39,7 @@ std::shared_ptr<TFlugzeug> TFlugzeug::Create(ImageSurface* imgNav, ImageSurface*
                                              const TSinglePoint& pos, int tag,
                                              const std::shared_ptr<IObserver>& radObj) {
     std::shared_ptr<TFlugzeug> plane(new TFlugzeug(imgNav, imgInstr, pos, tag, radObj));
-    plane->AddInstrument(3, 0, true);
+    plane->AddInstrument(icKursKreisel, 0, true);
     return plane;
 }
 
@@ -78,7 +62,7 @@ void TFlugzeug::Paint() {
             polygon.push_back(
                 TSinglePoint{FMitte.X - p.X * s + (p.Y + 10.0f) * c, FMitte.Y + p.X * c + (p.Y + 10.0f) * s});
         }
-        bitmap.PolygonAA(polygon, FSelected ? SelectedColor : UnselectedColor);
+        bitmap.PolygonAA(polygon, FSelected ? clActive : clInactive);
     }
     FFLayer->Changed();
 }

@@ -1,13 +1,14 @@
 #include "world/I_Stations.h"
 
+#include "platform/Colors.h"
+#include "platform/UpdateBracket.h"
+#include "world/InstrumentUtilsClass.h"
+
 #include <cmath>
 #include <numbers>
 #include <vector>
 
 namespace {
-constexpr TColor32 ActiveColor = 0xFFFF0000;
-constexpr TColor32 IdleColor = 0xFF7F7F7F;
-constexpr TColor32 White = 0xFFFFFFFF;
 constexpr int LabelBand = 20;
 
 QString AssertionText(const char* message, const char* unit, int line) {
@@ -48,7 +49,7 @@ void TStation::PlaceLayer() {
 }
 
 TColor32 TStation::StateColor() const {
-    return ObserverCount() > 0 ? ActiveColor : IdleColor;
+    return ObserverCount() > 0 ? clActive : clInactive;
 }
 
 void TStation::Attach(const std::shared_ptr<IObserver>& observer) {
@@ -75,9 +76,8 @@ std::shared_ptr<TVOR_S> TVOR_S::Create(ImageSurface* image, const TSinglePoint& 
                                        int tag) {
     std::shared_ptr<TVOR_S> station(new TVOR_S(image, pos, freq, tag));
     station->Finish(QStringLiteral("VOR"));
-    constexpr float deg = std::numbers::pi_v<float> / 180.0f;
     for (std::size_t k = 0; k < station->FP.size(); ++k) {
-        const float theta = (30.0f + static_cast<float>(k) * 60.0f) * deg;
+        const float theta = (30.0f + static_cast<float>(k) * 60.0f) * DegToRad;
         station->FP[k] = TSinglePoint{station->FMitte.X + 15.0f * std::sin(theta),
                                       station->FMitte.Y + 15.0f * std::cos(theta)};
     }
@@ -86,18 +86,16 @@ std::shared_ptr<TVOR_S> TVOR_S::Create(ImageSurface* image, const TSinglePoint& 
 }
 
 void TVOR_S::Paint() {
-    ImageSurface* surface = FImg;
-    if (surface) surface->BeginUpdate();
+    TUpdateBracket bracket(FImg);
     Bitmap32& bitmap = FSLayer->Bitmap();
-    bitmap.Fill(White);
+    bitmap.Fill(clWhite);
     const TColor32 color = StateColor();
     bitmap.PolylineAA(std::vector<TSinglePoint>(FP.begin(), FP.end()), color);
     bitmap.FrameRect(10, 20, 40, 48, color);
     bitmap.DiscAA(FMitte.X, FMitte.Y, 2.0f, color);
     bitmap.TextOut((SymbolSize - FTb.width()) / 2, (LabelBand - FTb.height()) / 2, FText, color);
-    bitmap.ReplaceColor(White, 0x00000000);
+    bitmap.ReplaceColor(clWhite, clTransparent);
     FSLayer->Changed();
-    if (surface) surface->EndUpdate();
 }
 
 TNDB_S::TNDB_S(ImageSurface* image, const TSinglePoint& pos, const QString& freq, int tag)
@@ -112,10 +110,9 @@ std::shared_ptr<TNDB_S> TNDB_S::Create(ImageSurface* image, const TSinglePoint& 
 }
 
 void TNDB_S::Paint() {
-    ImageSurface* surface = FImg;
-    if (surface) surface->BeginUpdate();
+    TUpdateBracket bracket(FImg);
     Bitmap32& bitmap = FSLayer->Bitmap();
-    bitmap.Fill(White);
+    bitmap.Fill(clWhite);
     const TColor32 color = StateColor();
     constexpr double twoPi = 2.0 * std::numbers::pi;
     for (int r = 15; r >= 3; r -= 3) {
@@ -130,7 +127,6 @@ void TNDB_S::Paint() {
     const int left = static_cast<int>(std::nearbyint((SymbolSize - FTb.width()) / 2.0));
     const int top = static_cast<int>(std::nearbyint((LabelBand - FTb.height()) / 2.0));
     bitmap.TextOut(left, top, FText, color);
-    bitmap.ReplaceColor(White, 0x00000000);
+    bitmap.ReplaceColor(clWhite, clTransparent);
     FSLayer->Changed();
-    if (surface) surface->EndUpdate();
 }

@@ -37,11 +37,11 @@ float CourseDeviation(int& state, float bearing, float course) {
         d -= 360.0f;
     else if (d < -180.0f)
         d += 360.0f;
-    if (state != 2) state = (d >= -90.0f && d <= 90.0f) ? 1 : 0;
+    if (state != tfOff) state = (d >= -90.0f && d <= 90.0f) ? tfFrom : tfTo;
     switch (state) {
-    case 0:
+    case tfTo:
         return d > 0.0f ? d - 180.0f : d + 180.0f;
-    case 1:
+    case tfFrom:
         return -d;
     default:
         return 0.0f;

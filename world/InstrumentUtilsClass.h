@@ -2,10 +2,20 @@
 
 #include "platform/Bitmap32.h"
 #include "platform/SinglePoint.h"
+#include "world/InstrumentCodes.h"
+
+#include <numbers>
 
 // Angles: degrees clockwise from north. Drawing helpers take a direction
 // Theta in radians whose forward vector is (sin Theta, cos Theta): 0 points
 // down, pi/2 right, pi up; a compass angle A becomes Theta = pi - A*pi/180.
+
+inline constexpr float DegToRad = std::numbers::pi_v<float> / 180.0f;
+
+// A clock or compass angle in degrees as the direction Theta of the needle helpers.
+inline float NeedleTheta(float clockDeg) {
+    return std::numbers::pi_v<float> - clockDeg * DegToRad;
+}
 
 // Brings an angle into [0, 360) in single precision (a tiny negative value
 // may round up to 360 itself).
@@ -17,8 +27,8 @@ void BearingBetween(const TSinglePoint& p1, const TSinglePoint& p2, long double&
                     long double& angle);
 
 // Course deviation of the aircraft on radial `bearing` from the selected
-// `course`. state: 0 TO, 1 FROM, 2 OFF; callers set it to 2 (no usable
-// signal) or 0 before the call; unless it is 2 it becomes 1 for |D| <= 90.
+// `course`. state (a TToFrom): callers set it to tfOff (no usable signal) or
+// tfTo before the call; unless it is tfOff it becomes tfFrom for |D| <= 90.
 float CourseDeviation(int& state, float bearing, float course);
 
 // Hollow needle of nine lines around (x0, y0): head of length t and width w2,

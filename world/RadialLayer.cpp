@@ -1,6 +1,8 @@
 #include "world/RadialLayer.h"
 
+#include "platform/Colors.h"
 #include "platform/ImageSurface.h"
+#include "platform/UpdateBracket.h"
 #include "world/BaseObserver.h"
 #include "world/I_Flugzeug.h"
 
@@ -11,18 +13,18 @@
 
 namespace {
 
-constexpr TColor32 RadialColor = 0xFF007F00;
-constexpr TColor32 BearingColor = 0xFF0000FF;
+constexpr TColor32 RadialColor = clGreen;
+constexpr TColor32 BearingColor = clBlue;
 // The course line on behind the station, and the TO/FROM boundary.
-const std::vector<TColor32> PatternA{0xFF007F00, 0xFF007F00, 0xFF007F00, 0x00000000,
-                                     0x00000000, 0xFFFFFFFF, 0x00000000, 0x00000000};
-const std::vector<TColor32> PatternB{0xFF7F7F7F, 0xFFFFFFFF, 0x00000000, 0x00000000};
+const std::vector<TColor32> PatternA{clGreen,       clGreen, clGreen,       clTransparent,
+                                     clTransparent, clWhite, clTransparent, clTransparent};
+const std::vector<TColor32> PatternB{clGrey, clWhite, clTransparent, clTransparent};
 
 // The radial of the selected course through S: solid where the aircraft lies
 // when on course with this TO/FROM state, dashed beyond the station, and the
 // boundary at right angles. length reaches beyond the map from any point.
 void DrawRadial(Bitmap32& bitmap, const TSinglePoint& s, float course, int toFrom, double length) {
-    double alpha = toFrom == 0 ? course + 180.0 : course;
+    double alpha = toFrom == tfTo ? course + 180.0 : course;
     while (alpha > 360.0)
         alpha -= 360.0;
     const double rad = alpha * std::numbers::pi / 180.0;
@@ -53,8 +55,7 @@ void DrawRadialLines(BitmapLayer& layer, IPlaneSubject* plane,
                      const std::vector<std::shared_ptr<IStationSubject>>& stations, bool showRadials,
                      bool showBearings) {
     if (stations.empty()) return;
-    ImageSurface* surface = layer.Surface();
-    if (surface) surface->BeginUpdate();
+    TUpdateBracket bracket(layer.Surface());
     Bitmap32& bitmap = layer.Bitmap();
     bitmap.Clear(0x00FFFFFF);
     layer.BringToFront();
@@ -64,7 +65,7 @@ void DrawRadialLines(BitmapLayer& layer, IPlaneSubject* plane,
     struct TSlotLines {
         bool radial = false;
         float course = 0;
-        int toFrom = 2;
+        int toFrom = tfOff;
         QString name1, name2;
         std::vector<IStationSubject*> matches;
     };
@@ -78,7 +79,7 @@ void DrawRadialLines(BitmapLayer& layer, IPlaneSubject* plane,
         if (!tuned) continue;
         const QString name1 = tuned->GetStation();
         const int type = instrument->GetTyp();
-        if (type == 4 || type == 5) {
+        if (type == icVOR || type == icHSI) {
             if (name1.isEmpty() || !showRadials) continue;
             if (const auto vor = std::dynamic_pointer_cast<IVOR>(instrument)) {
                 lines.course = vor->GetOBS();
@@ -87,13 +88,13 @@ void DrawRadialLines(BitmapLayer& layer, IPlaneSubject* plane,
                 lines.course = hsi->GetCourse();
                 lines.toFrom = hsi->GetToFrom();
             }
-            if (lines.toFrom != 0 && lines.toFrom != 1) continue;
+            if (lines.toFrom != tfTo && lines.toFrom != tfFrom) continue;
             lines.radial = true;
             lines.name1 = name1;
             any = true;
-        } else if (type == 0 || type == 1 || type == 2 || type == 6) {
+        } else if (type == icRBI || type == icMDI || type == icRMI || type == icRMI2) {
             QString name2;
-            if (type == 6) {
+            if (type == icRMI2) {
                 if (const auto rmi2 = std::dynamic_pointer_cast<IRMI2>(instrument))
                     name2 = rmi2->GetStation2();
             }
@@ -129,5 +130,4 @@ void DrawRadialLines(BitmapLayer& layer, IPlaneSubject* plane,
             }
         }
     }
-    if (surface) surface->EndUpdate();
 }

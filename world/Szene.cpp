@@ -18,20 +18,14 @@
 
 namespace {
 
-constexpr int TypKK = 3;
-constexpr int TypMDI = 1;
-constexpr int TypVOR = 4;
-constexpr int TypHSI = 5;
-constexpr int TypRMI2 = 6;
-
 // The key under which an instrument's adjustable value is kept, or nullptr.
 const char* WertKey(int typ) {
     switch (typ) {
-    case TypMDI:
+    case icMDI:
         return "karte";
-    case TypVOR:
+    case icVOR:
         return "obs";
-    case TypHSI:
+    case icHSI:
         return "kurs";
     default:
         return nullptr;
@@ -242,7 +236,7 @@ bool ReadInstruments(TReader& r, const QJsonObject& o, const TSzene& szene, TSze
     if (!r.Array(o, "instrumente", false, list)) return false;
     // Slot 0 always holds an instrument; a file that names none keeps the
     // heading indicator every aircraft starts with.
-    f.Slots[0].Typ = TypKK;
+    f.Slots[0].Typ = icKursKreisel;
     std::array<bool, 3> seen{};
     for (int i = 0; i < list.size(); ++i) {
         r.Wo = QStringLiteral("%1, Instrument %2").arg(plane).arg(i + 1);
@@ -259,17 +253,18 @@ bool ReadInstruments(TReader& r, const QJsonObject& o, const TSzene& szene, TSze
         TSzenenInstrument& ins = f.Slots[slot];
         ins = TSzenenInstrument();
         if (!r.Integer(io, "typ", true, 0, ins.Typ)) return false;
-        if (ins.Typ < 0 || ins.Typ > 6)
+        if (ins.Typ < 0 || ins.Typ >= InstrumentCodeCount)
             return r.Fail(QStringLiteral("Feld %1: %2 ist kein Instrumenttyp (0 bis 6)")
                               .arg(Quoted(QStringLiteral("typ")))
                               .arg(ins.Typ));
         if (!Szene::TypErlaubt(slot, ins.Typ))
             return r.Fail(
                 QStringLiteral("Instrumenttyp %1 kann nicht auf Platz %2 stehen").arg(ins.Typ).arg(slot));
-        if (ins.Typ != TypKK && !ReadTuning(r, io, "station", ins.Typ, szene, ins.Station)) return false;
-        if (ins.Typ == TypRMI2 && !ReadTuning(r, io, "station2", ins.Typ, szene, ins.Station2)) return false;
+        if (ins.Typ != icKursKreisel && !ReadTuning(r, io, "station", ins.Typ, szene, ins.Station))
+            return false;
+        if (ins.Typ == icRMI2 && !ReadTuning(r, io, "station2", ins.Typ, szene, ins.Station2)) return false;
         if (const char* key = WertKey(ins.Typ); key && !r.Winkel(io, key, ins.Wert)) return false;
-        if (ins.Typ == TypVOR && !r.Bool(io, "randmarke", false, ins.DirToStation)) return false;
+        if (ins.Typ == icVOR && !r.Bool(io, "randmarke", false, ins.DirToStation)) return false;
     }
     return true;
 }
@@ -360,21 +355,21 @@ QString ParseProblem(const QByteArray& data, const QJsonParseError& error) {
 namespace Szene {
 
 bool TypErlaubt(int slot, int typ) {
-    if (slot == 0) return typ == TypKK || typ == TypHSI;
-    if (slot == 1 || slot == 2) return typ >= 0 && typ <= 6 && typ != TypKK;
+    if (slot == 0) return typ == icKursKreisel || typ == icHSI;
+    if (slot == 1 || slot == 2) return typ >= 0 && typ < InstrumentCodeCount && typ != icKursKreisel;
     return false;
 }
 
 bool StationPasst(int typ, const QString& stationsTyp) {
     switch (typ) {
-    case 0:
-    case 1:
-    case 2:
+    case icRBI:
+    case icMDI:
+    case icRMI:
         return stationsTyp == QLatin1String("NDB");
-    case TypVOR:
-    case TypHSI:
+    case icVOR:
+    case icHSI:
         return stationsTyp == QLatin1String("VOR");
-    case TypRMI2:
+    case icRMI2:
         return true;
     default:
         return false;
@@ -431,10 +426,10 @@ QByteArray ToJson(const TSzene& szene, const QString& herkunft) {
             if (ins.Typ == TSzenenInstrument::Leer) continue;
             QByteArray io =
                 "{\"slot\": " + QByteArray::number(slot) + ", \"typ\": " + QByteArray::number(ins.Typ);
-            if (ins.Typ != TypKK) io += ", \"station\": " + Text(ins.Station);
-            if (ins.Typ == TypRMI2) io += ", \"station2\": " + Text(ins.Station2);
+            if (ins.Typ != icKursKreisel) io += ", \"station\": " + Text(ins.Station);
+            if (ins.Typ == icRMI2) io += ", \"station2\": " + Text(ins.Station2);
             if (const char* key = WertKey(ins.Typ)) io += ", \"" + QByteArray(key) + "\": " + angle(ins.Wert);
-            if (ins.Typ == TypVOR)
+            if (ins.Typ == icVOR)
                 io += QByteArray(", \"randmarke\": ") + (ins.DirToStation ? "true" : "false");
             instrumente.push_back(io + "}");
         }

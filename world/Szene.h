@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/SinglePoint.h"
+#include "world/InstrumentCodes.h"
 
 #include <QByteArray>
 #include <QString>
@@ -24,7 +25,7 @@ struct TSzenenStation {
 
 struct TSzenenInstrument {
     static constexpr int Leer = -1;
-    int Typ = Leer;            // type code 0 ... 6, Leer for an empty slot
+    int Typ = Leer;            // a TInstrumentCode, Leer for an empty slot
     QString Station;           // name of the tuned station, empty when untuned
     QString Station2;          // second needle of the two-needle RMI
     float Wert = 0.0f;         // MDI card, VOR indicator OBS, HSI course; 0 for the others

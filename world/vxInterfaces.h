@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/SinglePoint.h"
+#include "world/InstrumentCodes.h"
 
 #include <QString>
 

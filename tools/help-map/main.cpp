@@ -61,8 +61,8 @@ int main(int argc, char** argv) {
     auto plane = TFlugzeug::Create(&map, &panel, PointOnRadial(vorAt, 68, 260), 0, radial);
     plane->SetKurs(60);
     plane->SetSelected(true);
-    plane->AddInstrument(4, 1, true);
-    plane->AddInstrument(0, 2, true);
+    plane->AddInstrument(icVOR, 1, true);
+    plane->AddInstrument(icRBI, 2, true);
     const auto vag = std::dynamic_pointer_cast<IInstrumentMitStation>(plane->GetInstrument(1));
     const auto rbi = std::dynamic_pointer_cast<IInstrumentMitStation>(plane->GetInstrument(2));
     if (!vag || !rbi) {

@@ -1,5 +1,7 @@
 #include "RenderArgs.h"
 
+#include "world/InstrumentCodes.h"
+
 #include <cmath>
 
 namespace {
@@ -14,7 +16,8 @@ int TypeCode(const QString& name) {
     static const struct {
         const char* name;
         int code;
-    } kTypes[] = {{"RBI", 0}, {"MDI", 1}, {"RMI", 2}, {"KK", 3}, {"VOR", 4}, {"HSI", 5}, {"RMI2", 6}};
+    } kTypes[] = {{"RBI", icRBI}, {"MDI", icMDI}, {"RMI", icRMI},  {"KK", icKursKreisel},
+                  {"VOR", icVOR}, {"HSI", icHSI}, {"RMI2", icRMI2}};
     for (const auto& t : kTypes)
         if (name == QLatin1String(t.name)) return t.code;
     return -1;
@@ -113,19 +116,19 @@ std::optional<RenderArgs> ParseRenderArgs(const QStringList& args, QString& erro
     }
     // Options that the chosen instrument has no use for are mistakes, not
     // something to ignore silently.
-    if (r.station2 && r.typ != 6) {
+    if (r.station2 && r.typ != icRMI2) {
         error = QStringLiteral("--station2 applies only to RMI2");
         return std::nullopt;
     }
-    if (valueGiven && r.typ != 1 && r.typ != 4 && r.typ != 5) {
+    if (valueGiven && r.typ != icMDI && r.typ != icVOR && r.typ != icHSI) {
         error = QStringLiteral("--value applies only to MDI, VOR and HSI");
         return std::nullopt;
     }
-    if (r.dirToStation && r.typ != 4) {
+    if (r.dirToStation && r.typ != icVOR) {
         error = QStringLiteral("--dir-to-station applies only to VOR");
         return std::nullopt;
     }
-    if (r.station && r.typ == 3) {
+    if (r.station && r.typ == icKursKreisel) {
         error = QStringLiteral("--station does not apply to KK");
         return std::nullopt;
     }

@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
 
     TInstrumentRig rig(a.plane, a.heading);
     // VOR indicator and HSI take VORs, the needle instruments NDBs.
-    const bool vorType = a.typ == 4 || a.typ == 5;
+    const bool vorType = a.typ == icVOR || a.typ == icHSI;
     using Kind = TInstrumentRig::TStationKind;
     std::shared_ptr<TStation> station;
     if (a.station) station = rig.AddStation(vorType ? Kind::VOR : Kind::NDB, *a.station, QStringLiteral("1"));
