@@ -13,6 +13,9 @@
 
 namespace {
 
+// In the tables: no instrument in the slot.
+constexpr auto kEmptySlot = static_cast<TInstrumentCode>(-1);
+
 // A station-bound instrument that only counts its hook calls.
 class ProbeInstrument : public TInstrumentMitStation {
 public:
@@ -129,7 +132,7 @@ private slots:
         QCOMPARE(probe->indications + probe->headings, 0);
         other->Detach(probe);
         probe->SetPlaneSubject(nullptr);
-        other->AddInstrument(3, 0, false);
+        other->AddInstrument(icKursKreisel, 0, false);
     }
     void rebindingMovesTheInstrumentToTheOtherAircraft() {
         auto other = TFlugzeug::Create(nav, instr, {400, 400}, 2, radial);
@@ -146,7 +149,7 @@ private slots:
         // Unbound: the aircraft's changes no longer arrive, the last values stay.
         other->SetValue(200.0f);
         QCOMPARE(probe->GetPlaneHeading(), 0.0f);
-        other->AddInstrument(3, 0, false);
+        other->AddInstrument(icKursKreisel, 0, false);
     }
 
     // --- station bindings ---------------------------------------------------
@@ -247,7 +250,7 @@ private slots:
     }
 
     void twoNeedleBindingsShareTheRadialCounter() {
-        plane->AddInstrument(6, 1, true);
+        plane->AddInstrument(icRMI2, 1, true);
         auto rmi2 = std::dynamic_pointer_cast<TRMI2>(plane->GetInstrument(1));
         QVERIFY(rmi2);
         rmi2->SetStationSubject(ndbA);
@@ -287,25 +290,25 @@ private slots:
     // Slot 1 starts with `before` (-1: empty), tuned to station A where it can
     // be; then AddInstrument(`type`, 1, `ins`).
     void addInstrument_data() {
-        QTest::addColumn<int>("before");
-        QTest::addColumn<int>("type");
+        QTest::addColumn<TInstrumentCode>("before");
+        QTest::addColumn<TInstrumentCode>("type");
         QTest::addColumn<bool>("ins");
-        QTest::addColumn<int>("after"); // type in slot 1 afterwards, -1 empty
+        QTest::addColumn<TInstrumentCode>("after"); // type in slot 1 afterwards, -1 empty
         QTest::addColumn<bool>("sameInstance");
 
-        QTest::newRow("into an empty slot") << -1 << 0 << true << 0 << false;
-        QTest::newRow("same type shows it again") << 0 << 0 << true << 0 << true;
-        QTest::newRow("RBI replaced by RMI") << 0 << 2 << true << 2 << false;
-        QTest::newRow("MDI replaced by two-needle RMI") << 1 << 6 << true << 6 << false;
-        QTest::newRow("two-needle RMI replaced by RBI") << 6 << 0 << true << 0 << false;
-        QTest::newRow("emptied") << 2 << 2 << false << -1 << false;
-        QTest::newRow("emptying an empty slot") << -1 << 2 << false << -1 << false;
+        QTest::newRow("into an empty slot") << kEmptySlot << icRBI << true << icRBI << false;
+        QTest::newRow("same type shows it again") << icRBI << icRBI << true << icRBI << true;
+        QTest::newRow("RBI replaced by RMI") << icRBI << icRMI << true << icRMI << false;
+        QTest::newRow("MDI replaced by two-needle RMI") << icMDI << icRMI2 << true << icRMI2 << false;
+        QTest::newRow("two-needle RMI replaced by RBI") << icRMI2 << icRBI << true << icRBI << false;
+        QTest::newRow("emptied") << icRMI << icRMI << false << kEmptySlot << false;
+        QTest::newRow("emptying an empty slot") << kEmptySlot << icRMI << false << kEmptySlot << false;
     }
     void addInstrument() {
-        QFETCH(int, before);
-        QFETCH(int, type);
+        QFETCH(TInstrumentCode, before);
+        QFETCH(TInstrumentCode, type);
         QFETCH(bool, ins);
-        QFETCH(int, after);
+        QFETCH(TInstrumentCode, after);
         QFETCH(bool, sameInstance);
 
         const auto baseLayers = instr->Layers().size();
@@ -357,15 +360,15 @@ private slots:
 
     void slotAboveTwoIsIgnored() {
         const int repaints = instr->RepaintCount();
-        plane->AddInstrument(0, 3, true);
+        plane->AddInstrument(icRBI, 3, true);
         QCOMPARE(instr->RepaintCount(), repaints);
         QVERIFY(!plane->GetInstrument(3));
     }
 
     void replacedHeadingIndicatorNoLongerFollowsTheHeading() {
         auto kk = std::dynamic_pointer_cast<TKursKreisel>(plane->GetInstrument(0));
-        plane->AddInstrument(2, 0, true);
-        QCOMPARE(plane->GetInstrument(0)->GetTyp(), 2);
+        plane->AddInstrument(icRMI, 0, true);
+        QCOMPARE(plane->GetInstrument(0)->GetTyp(), icRMI);
         QVERIFY(!kk->GetPlaneSubject());
         plane->SetValue(77.0f);
         QCOMPARE(kk->GetScaleHeading(), 0.0f);
@@ -396,7 +399,7 @@ private slots:
         });
         auto aircraft = TFlugzeug::Create(nav, instr, {100, 200}, 2, layer);
         aircraft->SetSelected(true);
-        aircraft->AddInstrument(4, 1, true);
+        aircraft->AddInstrument(icVOR, 1, true);
         vor = std::dynamic_pointer_cast<TVOR>(aircraft->GetInstrument(1));
         QVERIFY(vor);
         std::shared_ptr<TVOR_S> a;
@@ -410,10 +413,10 @@ private slots:
         QCOMPARE(int(seen.size()), 1);
         QCOMPARE(seen.back().Station, QStringLiteral("VOR 2"));
         QCOMPARE(seen.back().ToFrom, vor->GetToFrom());
-        QVERIFY(vor->GetToFrom() != 2);
+        QVERIFY(vor->GetToFrom() != tfOff);
         vor.reset();
-        aircraft->AddInstrument(4, 1, false);
-        aircraft->AddInstrument(3, 0, false);
+        aircraft->AddInstrument(icVOR, 1, false);
+        aircraft->AddInstrument(icKursKreisel, 0, false);
     }
 };
 

@@ -42,25 +42,28 @@ void TestHSI::indication_data() {
     QTest::addColumn<float>("radial");
     QTest::addColumn<float>("distance");
     QTest::addColumn<bool>("tuned");
-    QTest::addColumn<int>("state");
+    QTest::addColumn<TToFrom>("state");
     QTest::addColumn<float>("ablage");
     QTest::addColumn<int>("bar"); // bar position in marks right of the arrow, -5..5
 
-    QTest::newRow("on the radial outbound") << 90.f << 90.f << 90.f << 100.f << true << 1 << 0.f << 0;
-    QTest::newRow("reciprocal radial inbound") << 90.f << 90.f << 270.f << 100.f << true << 0 << 0.f << 0;
+    QTest::newRow("on the radial outbound") << 90.f << 90.f << 90.f << 100.f << true << tfFrom << 0.f << 0;
+    QTest::newRow("reciprocal radial inbound") << 90.f << 90.f << 270.f << 100.f << true << tfTo << 0.f << 0;
     QTest::newRow("radial 100: FROM, bar left end")
-        << 90.f << 90.f << 100.f << 100.f << true << 1 << -10.f << -5;
+        << 90.f << 90.f << 100.f << 100.f << true << tfFrom << -10.f << -5;
     QTest::newRow("radial 280: TO, bar right end")
-        << 90.f << 90.f << 280.f << 100.f << true << 0 << 10.f << 5;
+        << 90.f << 90.f << 280.f << 100.f << true << tfTo << 10.f << 5;
     QTest::newRow("arrow to the right, bar 2 marks left")
-        << 0.f << 90.f << 94.f << 150.f << true << 1 << -4.f << -2;
-    QTest::newRow("arrow down, bar 3 marks left") << 180.f << 0.f << 6.f << 150.f << true << 1 << -6.f << -3;
+        << 0.f << 90.f << 94.f << 150.f << true << tfFrom << -4.f << -2;
+    QTest::newRow("arrow down, bar 3 marks left")
+        << 180.f << 0.f << 6.f << 150.f << true << tfFrom << -6.f << -3;
     QTest::newRow("oblique arrow, TO, bar 1 mark right")
-        << 45.f << 90.f << 272.f << 150.f << true << 0 << 2.f << 1;
-    QTest::newRow("deviation 25 pins the bar") << 90.f << 90.f << 65.f << 100.f << true << 1 << 25.f << 5;
-    QTest::newRow("9.9 px from the station: NAV") << 90.f << 90.f << 100.f << 9.9f << true << 2 << 0.f << 0;
-    QTest::newRow("10 px from the station") << 90.f << 90.f << 100.f << 10.f << true << 1 << -10.f << -5;
-    QTest::newRow("untuned: NAV") << 30.f << 90.f << 100.f << 100.f << false << 2 << 0.f << 0;
+        << 45.f << 90.f << 272.f << 150.f << true << tfTo << 2.f << 1;
+    QTest::newRow("deviation 25 pins the bar")
+        << 90.f << 90.f << 65.f << 100.f << true << tfFrom << 25.f << 5;
+    QTest::newRow("9.9 px from the station: NAV")
+        << 90.f << 90.f << 100.f << 9.9f << true << tfOff << 0.f << 0;
+    QTest::newRow("10 px from the station") << 90.f << 90.f << 100.f << 10.f << true << tfFrom << -10.f << -5;
+    QTest::newRow("untuned: NAV") << 30.f << 90.f << 100.f << 100.f << false << tfOff << 0.f << 0;
 }
 
 void TestHSI::indication() {
@@ -69,7 +72,7 @@ void TestHSI::indication() {
     QFETCH(float, radial);
     QFETCH(float, distance);
     QFETCH(bool, tuned);
-    QFETCH(int, state);
+    QFETCH(TToFrom, state);
     QFETCH(float, ablage);
     QFETCH(int, bar);
 
@@ -177,7 +180,7 @@ void TestHSI::courseAnnouncedWithNewState() {
     TInstrumentRig rig(PointOnRadial(kStation, 90.0f, 100.0f));
     auto hsi = rig.AloneWithStation<THSI>(kVor, kStation);
     hsi->SetValue(90.0f);
-    QCOMPARE(hsi->GetToFrom(), 1);
+    QCOMPARE(hsi->GetToFrom(), tfFrom);
 
     auto listener = std::make_shared<TRecordingObserver>(TNotificationTypes{ntOBS});
     int heardState = -1;

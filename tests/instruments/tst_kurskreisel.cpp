@@ -30,7 +30,7 @@ private slots:
 
     void listensToTheHeadingOnly() {
         QCOMPARE(kk->GetNotificationTypes(), (TNotificationTypes{ntHeading}));
-        QCOMPARE(kk->GetTyp(), 3);
+        QCOMPARE(kk->GetTyp(), icKursKreisel);
         QVERIFY(!std::dynamic_pointer_cast<IInstrumentMitStation>(plane->GetInstrument(0)));
     }
 

@@ -43,7 +43,7 @@ private slots:
         rig = std::make_unique<TInstrumentRig>(TSinglePoint{100, 100});
         plane = rig->plane;
         instr = &rig->panel;
-        plane->AddInstrument(3, 0, false); // its heading repaints would blur the counts
+        plane->AddInstrument(icKursKreisel, 0, false); // its heading repaints would blur the counts
         ndb = rig->AddStation(TInstrumentRig::TStationKind::NDB, {100, 50}, QStringLiteral("335"));
     }
     void cleanup() {
@@ -55,7 +55,7 @@ private slots:
     // Aircraft at (100, 100). The needle head points at the relative bearing;
     // the card stands as each type turns it.
     void needleAndCard_data() {
-        QTest::addColumn<int>("type");
+        QTest::addColumn<TInstrumentCode>("type");
         QTest::addColumn<float>("heading");
         QTest::addColumn<float>("stationX");
         QTest::addColumn<float>("stationY");
@@ -63,22 +63,28 @@ private slots:
         QTest::addColumn<QString>("topLabel"); // the card label at (or next to) the top index
         QTest::addColumn<float>("topAngle");   // its clock angle
 
-        QTest::newRow("RBI hdg 0, station north") << 0 << 0.0f << 100.0f << 50.0f << 0.0f << "0" << 0.0f;
-        QTest::newRow("RBI hdg 0, station east") << 0 << 0.0f << 150.0f << 100.0f << 90.0f << "0" << 0.0f;
-        QTest::newRow("RBI hdg 0, station south") << 0 << 0.0f << 100.0f << 150.0f << 180.0f << "0" << 0.0f;
-        QTest::newRow("RBI hdg 90, station north") << 0 << 90.0f << 100.0f << 50.0f << 270.0f << "0" << 0.0f;
-        QTest::newRow("RBI hdg 90, station east") << 0 << 90.0f << 150.0f << 100.0f << 0.0f << "0" << 0.0f;
-        QTest::newRow("RBI hdg 90, station south") << 0 << 90.0f << 100.0f << 150.0f << 90.0f << "0" << 0.0f;
-        QTest::newRow("RBI on the station") << 0 << 0.0f << 100.0f << 100.0f << 90.0f << "9" << 90.0f;
-        QTest::newRow("RMI hdg 90, station north") << 2 << 90.0f << 100.0f << 50.0f << 270.0f << "E" << 0.0f;
+        QTest::newRow("RBI hdg 0, station north") << icRBI << 0.0f << 100.0f << 50.0f << 0.0f << "0" << 0.0f;
+        QTest::newRow("RBI hdg 0, station east") << icRBI << 0.0f << 150.0f << 100.0f << 90.0f << "0" << 0.0f;
+        QTest::newRow("RBI hdg 0, station south")
+            << icRBI << 0.0f << 100.0f << 150.0f << 180.0f << "0" << 0.0f;
+        QTest::newRow("RBI hdg 90, station north")
+            << icRBI << 90.0f << 100.0f << 50.0f << 270.0f << "0" << 0.0f;
+        QTest::newRow("RBI hdg 90, station east")
+            << icRBI << 90.0f << 150.0f << 100.0f << 0.0f << "0" << 0.0f;
+        QTest::newRow("RBI hdg 90, station south")
+            << icRBI << 90.0f << 100.0f << 150.0f << 90.0f << "0" << 0.0f;
+        QTest::newRow("RBI on the station") << icRBI << 0.0f << 100.0f << 100.0f << 90.0f << "9" << 90.0f;
+        QTest::newRow("RMI hdg 90, station north")
+            << icRMI << 90.0f << 100.0f << 50.0f << 270.0f << "E" << 0.0f;
         QTest::newRow("RMI hdg 90: N where the needle points")
-            << 2 << 90.0f << 100.0f << 50.0f << 270.0f << "N" << 270.0f;
+            << icRMI << 90.0f << 100.0f << 50.0f << 270.0f << "N" << 270.0f;
         QTest::newRow("RMI hdg 275.5, station south")
-            << 2 << 275.5f << 100.0f << 150.0f << 264.5f << "W" << -5.5f;
-        QTest::newRow("MDI card stays at 0, hdg 90") << 1 << 90.0f << 150.0f << 100.0f << 0.0f << "N" << 0.0f;
+            << icRMI << 275.5f << 100.0f << 150.0f << 264.5f << "W" << -5.5f;
+        QTest::newRow("MDI card stays at 0, hdg 90")
+            << icMDI << 90.0f << 150.0f << 100.0f << 0.0f << "N" << 0.0f;
     }
     void needleAndCard() {
-        QFETCH(int, type);
+        QFETCH(TInstrumentCode, type);
         QFETCH(float, heading);
         QFETCH(float, stationX);
         QFETCH(float, stationY);
@@ -101,7 +107,7 @@ private slots:
 
     void untunedNeedlePointsUp() {
         plane->SetValue(90.0f);
-        plane->AddInstrument(0, 1, true);
+        plane->AddInstrument(icRBI, 1, true);
         auto adf = std::dynamic_pointer_cast<TADF>(plane->GetInstrument(1));
         QCOMPARE(adf->GetRB(), 0.0f);
         QVERIFY(HeadAt(instr->Render(), *adf, 0.0f));

@@ -70,7 +70,7 @@ private slots:
         rig = std::make_unique<TInstrumentRig>(TSinglePoint{100, 100});
         plane = rig->plane;
         instr = &rig->panel;
-        plane->AddInstrument(3, 0, false);
+        plane->AddInstrument(icKursKreisel, 0, false);
         north = rig->AddStation(Kind::NDB, {100, 50}, QStringLiteral("335"));
         east = rig->AddStation(Kind::VOR, {150, 100}, QStringLiteral("114.5"));
         rmi = std::dynamic_pointer_cast<TRMI2>(rig->InSlot(6, 2));

@@ -51,23 +51,26 @@ void TestVOR::indication_data() {
     QTest::addColumn<float>("radial");
     QTest::addColumn<float>("distance");
     QTest::addColumn<bool>("tuned");
-    QTest::addColumn<int>("state");
+    QTest::addColumn<TToFrom>("state");
     QTest::addColumn<float>("ablage");
     QTest::addColumn<int>("mark"); // needle position in marks from the centre, -5..5
 
-    QTest::newRow("on the radial outbound") << 90.f << 90.f << 100.f << true << 1 << 0.f << 0;
-    QTest::newRow("reciprocal radial inbound") << 90.f << 270.f << 100.f << true << 0 << 0.f << 0;
-    QTest::newRow("radial 100: FROM, left end") << 90.f << 100.f << 100.f << true << 1 << -10.f << -5;
-    QTest::newRow("radial 280: TO, right end") << 90.f << 280.f << 100.f << true << 0 << 10.f << 5;
-    QTest::newRow("radial 94: two marks left") << 90.f << 94.f << 150.f << true << 1 << -4.f << -2;
-    QTest::newRow("radial 266: TO, two marks left") << 90.f << 266.f << 150.f << true << 0 << -4.f << -2;
-    QTest::newRow("radial 84: FROM, three marks right") << 90.f << 84.f << 150.f << true << 1 << 6.f << 3;
-    QTest::newRow("at right angles south: pinned left") << 90.f << 180.f << 100.f << true << 1 << -90.f << -5;
-    QTest::newRow("at right angles north: pinned right") << 90.f << 360.f << 100.f << true << 1 << 90.f << 5;
-    QTest::newRow("straight north, OBS 0") << 0.f << 360.f << 100.f << true << 1 << 0.f << 0;
-    QTest::newRow("9.9 px from the station") << 90.f << 100.f << 9.9f << true << 2 << 0.f << 0;
-    QTest::newRow("10 px from the station") << 90.f << 100.f << 10.f << true << 1 << -10.f << -5;
-    QTest::newRow("untuned") << 90.f << 100.f << 100.f << false << 2 << 0.f << 0;
+    QTest::newRow("on the radial outbound") << 90.f << 90.f << 100.f << true << tfFrom << 0.f << 0;
+    QTest::newRow("reciprocal radial inbound") << 90.f << 270.f << 100.f << true << tfTo << 0.f << 0;
+    QTest::newRow("radial 100: FROM, left end") << 90.f << 100.f << 100.f << true << tfFrom << -10.f << -5;
+    QTest::newRow("radial 280: TO, right end") << 90.f << 280.f << 100.f << true << tfTo << 10.f << 5;
+    QTest::newRow("radial 94: two marks left") << 90.f << 94.f << 150.f << true << tfFrom << -4.f << -2;
+    QTest::newRow("radial 266: TO, two marks left") << 90.f << 266.f << 150.f << true << tfTo << -4.f << -2;
+    QTest::newRow("radial 84: FROM, three marks right")
+        << 90.f << 84.f << 150.f << true << tfFrom << 6.f << 3;
+    QTest::newRow("at right angles south: pinned left")
+        << 90.f << 180.f << 100.f << true << tfFrom << -90.f << -5;
+    QTest::newRow("at right angles north: pinned right")
+        << 90.f << 360.f << 100.f << true << tfFrom << 90.f << 5;
+    QTest::newRow("straight north, OBS 0") << 0.f << 360.f << 100.f << true << tfFrom << 0.f << 0;
+    QTest::newRow("9.9 px from the station") << 90.f << 100.f << 9.9f << true << tfOff << 0.f << 0;
+    QTest::newRow("10 px from the station") << 90.f << 100.f << 10.f << true << tfFrom << -10.f << -5;
+    QTest::newRow("untuned") << 90.f << 100.f << 100.f << false << tfOff << 0.f << 0;
 }
 
 void TestVOR::indication() {
@@ -75,7 +78,7 @@ void TestVOR::indication() {
     QFETCH(float, radial);
     QFETCH(float, distance);
     QFETCH(bool, tuned);
-    QFETCH(int, state);
+    QFETCH(TToFrom, state);
     QFETCH(float, ablage);
     QFETCH(int, mark);
 
@@ -206,7 +209,7 @@ void TestVOR::obsAnnouncedWithNewState() {
     TInstrumentRig rig(PointOnRadial(kStation, 90.0f, 100.0f));
     auto vor = rig.AloneWithStation<TVOR>(kVor, kStation);
     vor->SetValue(90.0f);
-    QCOMPARE(vor->GetToFrom(), 1);
+    QCOMPARE(vor->GetToFrom(), tfFrom);
 
     auto listener = std::make_shared<TRecordingObserver>(TNotificationTypes{ntOBS});
     int heardState = -1;
@@ -316,7 +319,7 @@ void TestVOR::tuningShowsAtOnce() {
     } else if (how == "retune") {
         vor->SetStationSubject(rig.stations[0]);
         vor->SetStationSubject(nullptr);
-        QCOMPARE(vor->GetToFrom(), 2);
+        QCOMPARE(vor->GetToFrom(), tfOff);
         vor->SetStationSubject(rig.stations[0]);
     } else {
         vor->SetStationSubject(rig.stations[0]);
@@ -324,11 +327,11 @@ void TestVOR::tuningShowsAtOnce() {
         vor->SetStationSubject(nullptr);
         vor->SetStationSubject(twin);
         QCOMPARE(vor->GetStation(), QStringLiteral("VOR 2"));
-        QCOMPARE(vor->GetToFrom(), 1);
+        QCOMPARE(vor->GetToFrom(), tfFrom);
         vor->SetStationSubject(nullptr);
         return;
     }
-    QCOMPARE(vor->GetToFrom(), 1);
+    QCOMPARE(vor->GetToFrom(), tfFrom);
     QVERIFY(std::fabs(vor->GetAblage() + 10.0f) < 0.01f);
 }
 

@@ -46,7 +46,7 @@ std::shared_ptr<IStationSubject> TunedStation(TfrmMainTalvex& form, TSinglePoint
     auto station = std::shared_ptr<IStationSubject>(TVOR_S::Create(form.ImgNav, at, QStringLiteral("1"), 0));
     form.Stationen.push_back(station);
     const auto plane = form.Flugzeuge[0];
-    plane->AddInstrument(4, 1, true);
+    plane->AddInstrument(icVOR, 1, true);
     std::dynamic_pointer_cast<IInstrumentMitStation>(plane->GetInstrument(1))->SetStationSubject(station);
     form.DrawRadials();
     return station;

@@ -132,7 +132,7 @@ void TestInstrumentPanel::selectorsListTheStationsOfTheType() {
         QVERIFY(Down(*form, "sbKK"));
         QVERIFY(!Down(*form, "sbHSI1"));
         QVERIFY(!Shown(*form, "cbFreq1"));
-        QCOMPARE(form->Flugzeuge[0]->GetInstrument(0)->GetTyp(), 3);
+        QCOMPARE(form->Flugzeuge[0]->GetInstrument(0)->GetTyp(), icKursKreisel);
     }
 }
 
@@ -227,7 +227,7 @@ void TestInstrumentPanel::replacingVagByHsiGivesAnUntunedHsi() {
     ClickButton(*form, "sbHSI2");
     QVERIFY(Down(*form, "sbHSI2"));
     QVERIFY(!Down(*form, "sbVOR2"));
-    QCOMPARE(form->Flugzeuge[0]->GetInstrument(1)->GetTyp(), 5);
+    QCOMPARE(form->Flugzeuge[0]->GetInstrument(1)->GetTyp(), icHSI);
     QVERIFY(Tuned(*form, 1)->GetStation().isEmpty());
     QCOMPARE(Chosen(*form, "cbFreq2"), QString());
     // The VAG's radial left the map with it.
@@ -239,7 +239,7 @@ void TestInstrumentPanel::raisingThePressedRmiEmptiesTheSlot() {
     const auto form = NewMainForm(true);
     AddStations(*form);
     ClickButton(*form, "sbRMI2");
-    QCOMPARE(form->Flugzeuge[0]->GetInstrument(1)->GetTyp(), 6);
+    QCOMPARE(form->Flugzeuge[0]->GetInstrument(1)->GetTyp(), icRMI2);
     QVERIFY(Pick(*form, "cbLFreq2", "VOR 1"));
     QVERIFY(Shown(*form, "cbLFreq2"));
     ClickButton(*form, "sbRMI2");
@@ -371,7 +371,7 @@ void TestInstrumentPanel::rmiOptionReplacesTheActiveAircraftsRmis() {
     form->mm2OptRMImitzweiZeigern->trigger();
     QVERIFY(!form->mm2OptRMImitzweiZeigern->isChecked());
     const auto rmi = form->Flugzeuge[1]->GetInstrument(1);
-    QCOMPARE(rmi->GetTyp(), 2);
+    QCOMPARE(rmi->GetTyp(), icRMI);
     QVERIFY(std::dynamic_pointer_cast<IInstrumentMitStation>(rmi)->GetStation().isEmpty());
     QVERIFY(Down(*form, "sbRMI2"));
     QVERIFY(Shown(*form, "cbFreq2"));
@@ -379,15 +379,15 @@ void TestInstrumentPanel::rmiOptionReplacesTheActiveAircraftsRmis() {
     QVERIFY(!Shown(*form, "cbLFreq2"));
     QCOMPARE(form->Flugzeuge[1]->GetInstrument(2), vag);
     QCOMPARE(form->Flugzeuge[0]->GetInstrument(2), other);
-    QCOMPARE(other->GetTyp(), 6);
+    QCOMPARE(other->GetTyp(), icRMI2);
     // Its bearing lines went with the replaced RMI.
     QCOMPARE(Bits(form->RadialLayer->Bitmap()), 0);
     // A new RMI follows the option; on again, the one-needle RMI becomes a two-needle one.
     ClickButton(*form, "sbRMI3");
-    QCOMPARE(form->Flugzeuge[1]->GetInstrument(2)->GetTyp(), 2);
+    QCOMPARE(form->Flugzeuge[1]->GetInstrument(2)->GetTyp(), icRMI);
     form->mm2OptRMImitzweiZeigern->trigger();
-    QCOMPARE(form->Flugzeuge[1]->GetInstrument(1)->GetTyp(), 6);
-    QCOMPARE(form->Flugzeuge[1]->GetInstrument(2)->GetTyp(), 6);
+    QCOMPARE(form->Flugzeuge[1]->GetInstrument(1)->GetTyp(), icRMI2);
+    QCOMPARE(form->Flugzeuge[1]->GetInstrument(2)->GetTyp(), icRMI2);
     QVERIFY(Shown(*form, "cbLFreq3"));
 }
 

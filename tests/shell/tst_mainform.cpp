@@ -229,7 +229,7 @@ void TestMainForm::startState() {
     QCOMPARE(plane->GetKurs(), 0.0f);
     QCOMPARE(plane->GetSpeed(), 1.0f);
     QVERIFY(plane->GetInstrument(0));
-    QCOMPARE(plane->GetInstrument(0)->GetTyp(), 3);
+    QCOMPARE(plane->GetInstrument(0)->GetTyp(), icKursKreisel);
     QVERIFY(!plane->GetInstrument(1));
     QVERIFY(!plane->GetInstrument(2));
 

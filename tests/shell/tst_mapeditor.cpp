@@ -131,7 +131,7 @@ void TestMapEditor::addingAnAircraftMakesItActive() {
     QVERIFY(!form->tmrAnimation->isActive());
     QVERIFY(form->Flugzeuge[1]->GetSelected());
     QVERIFY(!form->Flugzeuge[0]->GetSelected());
-    QCOMPARE(form->Flugzeuge[1]->GetInstrument(0)->GetTyp(), 3);
+    QCOMPARE(form->Flugzeuge[1]->GetInstrument(0)->GetTyp(), icKursKreisel);
     QCOMPARE(std::dynamic_pointer_cast<TFlugzeug>(form->Flugzeuge[1])->Layer()->Tag(), 2);
     QVERIFY(form->Flugzeuge[0]->GetInstrument(0) != form->Flugzeuge[1]->GetInstrument(0));
 }

@@ -125,29 +125,29 @@ void BuildLesson(TfrmMainTalvex& form) {
     const auto one = form.Flugzeuge[0];
     one->SetPosition({500, 200});
     one->SetValue(80);
-    one->AddInstrument(5, 0, true);
+    one->AddInstrument(icHSI, 0, true);
     Tune(one, 0, vor1);
     SetValue(one, 0, 45);
-    one->AddInstrument(4, 1, true);
+    one->AddInstrument(icVOR, 1, true);
     Tune(one, 1, vor2);
     SetValue(one, 1, 270);
     std::dynamic_pointer_cast<IVOR>(one->GetInstrument(1))->SetDirToStation(true);
-    one->AddInstrument(6, 2, true);
+    one->AddInstrument(icRMI2, 2, true);
     Tune(one, 2, ndb1, vor3);
 
     const auto two = AddPlane(form, {200, 250});
     two->SetValue(123);
     two->SetSpeed(2.5f);
-    two->AddInstrument(0, 1, true);
+    two->AddInstrument(icRBI, 1, true);
     Tune(two, 1, ndb2);
-    two->AddInstrument(1, 2, true);
+    two->AddInstrument(icMDI, 2, true);
     Tune(two, 2, ndb1);
     SetValue(two, 2, 30);
     two->SetAusgangsPosition({190, 260});
     two->SetVisible(false);
 
     const auto three = AddPlane(form, {700, 330});
-    three->AddInstrument(2, 1, true);
+    three->AddInstrument(icRMI, 1, true);
     Tune(three, 1, ndb2);
 
     // Back to the first one; it flies a little with its track shown.
@@ -287,7 +287,7 @@ void TestSzenenDatei::openingReplacesTheWorldWholly() {
     // The start-up scene: one aircraft with a heading indicator, no stations.
     QCOMPARE(form->Flugzeuge.size(), std::size_t(1));
     QVERIFY(form->Stationen.empty());
-    QCOMPARE(form->Flugzeuge[0]->GetInstrument(0)->GetTyp(), 3);
+    QCOMPARE(form->Flugzeuge[0]->GetInstrument(0)->GetTyp(), icKursKreisel);
     QVERIFY(!form->Flugzeuge[0]->GetInstrument(1));
     QVERIFY(form->Flugzeuge[0]->GetSelected());
     QCOMPARE(std::dynamic_pointer_cast<TFlugzeug>(form->Flugzeuge[0])->Layer()->Tag(), 1);

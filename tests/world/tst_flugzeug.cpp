@@ -16,6 +16,9 @@ Q_DECLARE_METATYPE(TSinglePoint)
 
 namespace {
 
+// In the tables: no instrument in the slot.
+constexpr auto kEmptySlot = static_cast<TInstrumentCode>(-1);
+
 // Stands in for every instrument type: bound to an aircraft it observes it;
 // tuned to stations it observes them; every call is logged.
 class TFakeInstrument : public IInstrument,
@@ -259,7 +262,7 @@ void TestFlugzeug::createWithoutFactoryLeavesSlotsEmpty() {
     for (int i = 0; i < 3; ++i)
         QVERIFY(!plane->GetInstrument(i));
     const int repaints = m_instr->RepaintCount();
-    plane->AddInstrument(4, 1, true);
+    plane->AddInstrument(icVOR, 1, true);
     QVERIFY(!plane->GetInstrument(1));
     QCOMPARE(m_instr->RepaintCount(), repaints + 1);
     plane->SetSelected(true);
@@ -403,8 +406,8 @@ void TestFlugzeug::invisibleAircraftLeavesEmptyLayer() {
 
 void TestFlugzeug::selectionShowsAndHidesInstruments() {
     auto plane = NewPlane();
-    plane->AddInstrument(4, 1, true);
-    plane->AddInstrument(6, 2, true);
+    plane->AddInstrument(icVOR, 1, true);
+    plane->AddInstrument(icRMI2, 2, true);
     plane->SetSelected(true);
     for (int i = 0; i < 3; ++i)
         QVERIFY(plane->GetInstrument(i)->GetVisible());
@@ -422,28 +425,30 @@ void TestFlugzeug::selectionShowsAndHidesInstruments() {
 
 void TestFlugzeug::addInstrument_data() {
     QTest::addColumn<int>("slot");
-    QTest::addColumn<int>("before"); // type put into the slot and tuned first; -1: slot empty
-    QTest::addColumn<int>("type");
+    QTest::addColumn<TInstrumentCode>("before"); // type put into the slot and tuned first; -1: slot empty
+    QTest::addColumn<TInstrumentCode>("type");
     QTest::addColumn<bool>("ins");
-    QTest::addColumn<int>("after");        // type in the slot afterwards; -1: empty
+    QTest::addColumn<TInstrumentCode>("after"); // type in the slot afterwards; -1: empty
     QTest::addColumn<bool>("newInstance"); // the factory made a new one for this call
     QTest::addColumn<int>("repaints");     // of the instrument surface
-    QTest::newRow("replace another type") << 1 << 4 << 5 << true << 5 << true << 1;
-    QTest::newRow("same type is only shown again") << 1 << 4 << 4 << true << 4 << false << 1;
-    QTest::newRow("fill an empty slot") << 2 << -1 << 6 << true << 6 << true << 1;
-    QTest::newRow("replace the two-needle RMI") << 2 << 6 << 0 << true << 0 << true << 1;
-    QTest::newRow("remove") << 1 << 2 << 2 << false << -1 << false << 1;
-    QTest::newRow("remove from an empty slot") << 1 << -1 << 0 << false << -1 << false << 1;
-    QTest::newRow("slot 3 is ignored") << 3 << -1 << 4 << true << -1 << false << 0;
-    QTest::newRow("negative slot is ignored") << -1 << -1 << 4 << true << -1 << false << 0;
+    QTest::newRow("replace another type") << 1 << icVOR << icHSI << true << icHSI << true << 1;
+    QTest::newRow("same type is only shown again") << 1 << icVOR << icVOR << true << icVOR << false << 1;
+    QTest::newRow("fill an empty slot") << 2 << kEmptySlot << icRMI2 << true << icRMI2 << true << 1;
+    QTest::newRow("replace the two-needle RMI") << 2 << icRMI2 << icRBI << true << icRBI << true << 1;
+    QTest::newRow("remove") << 1 << icRMI << icRMI << false << kEmptySlot << false << 1;
+    QTest::newRow("remove from an empty slot")
+        << 1 << kEmptySlot << icRBI << false << kEmptySlot << false << 1;
+    QTest::newRow("slot 3 is ignored") << 3 << kEmptySlot << icVOR << true << kEmptySlot << false << 0;
+    QTest::newRow("negative slot is ignored")
+        << -1 << kEmptySlot << icVOR << true << kEmptySlot << false << 0;
 }
 
 void TestFlugzeug::addInstrument() {
     QFETCH(int, slot);
-    QFETCH(int, before);
-    QFETCH(int, type);
+    QFETCH(TInstrumentCode, before);
+    QFETCH(TInstrumentCode, type);
     QFETCH(bool, ins);
-    QFETCH(int, after);
+    QFETCH(TInstrumentCode, after);
     QFETCH(bool, newInstance);
     QFETCH(int, repaints);
 
@@ -456,7 +461,7 @@ void TestFlugzeug::addInstrument() {
         plane->AddInstrument(before, slot, true);
         old = Fake(plane->GetInstrument(slot));
         old->SetStationSubject(vor);
-        if (before == 6) old->SetStation2Subject(ndb);
+        if (before == icRMI2) old->SetStation2Subject(ndb);
         old->SetVisible(false); // so that showing it again is seen
     }
     const int observersBefore = plane->ObserverCount();
@@ -503,7 +508,7 @@ void TestFlugzeug::addInstrument() {
 void TestFlugzeug::replacedHeadingIndicatorHearsNoMoreHeadings() {
     auto plane = NewPlane();
     auto kk = Fake(plane->GetInstrument(0));
-    plane->AddInstrument(5, 0, true);
+    plane->AddInstrument(icHSI, 0, true);
     auto hsi = Fake(plane->GetInstrument(0));
     QVERIFY(hsi && hsi != kk);
     kk->Log.clear();

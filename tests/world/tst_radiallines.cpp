@@ -51,7 +51,7 @@ public:
     void Follow(const TSinglePoint& plane) {
         long double dx = 0, dy = 0, bearing = 0;
         BearingBetween(StationAt, plane, dx, dy, bearing);
-        ToFrom = std::hypot(double(dx), double(dy)) < 10 ? 2 : 0;
+        ToFrom = std::hypot(double(dx), double(dy)) < 10 ? tfOff : tfTo;
         CourseDeviation(ToFrom, float(bearing), Course);
     }
     void SetCourse(float value) {
@@ -59,7 +59,7 @@ public:
         Notify(ntOBS);
     }
     float Course = 0;
-    int ToFrom = 2;
+    int ToFrom = tfOff;
 };
 
 class TVORStandIn : public TCourseStandIn, public IVOR {
@@ -98,7 +98,7 @@ class THeadingStandIn : public IInstrument {
 public:
     bool GetVisible() override { return true; }
     void SetVisible(bool) override {}
-    int GetTyp() override { return 3; }
+    int GetTyp() override { return icKursKreisel; }
     void SetTyp(int) override {}
 };
 
@@ -230,8 +230,8 @@ void TestRadialLines::radialOfCourseInstrument_data() {
     QTest::addColumn<QPoint>("solid"); // a point of the solid radial, or (-1, -1) for none
     const QPoint course350To(qRound(300 + 40 * std::sin(170 * M_PI / 180)),
                              qRound(150 - 40 * std::cos(170 * M_PI / 180)));
-    for (const int type : {4, 5}) {
-        const QByteArray what = type == 4 ? "VOR indicator, " : "HSI, ";
+    for (const int type : {icVOR, icHSI}) {
+        const QByteArray what = type == icVOR ? "VOR indicator, " : "HSI, ";
         QTest::newRow(what + "FROM, course 360")
             << type << 0.0f << QPointF(300, 50) << true << QPoint(300, 110);
         QTest::newRow(what + "TO, course 360: reciprocal")
@@ -253,8 +253,8 @@ void TestRadialLines::radialOfCourseInstrument() {
     QFETCH(QPoint, solid);
     TScene scene(true, TSinglePoint{float(aircraft.x()), float(aircraft.y())});
     const std::shared_ptr<TCourseStandIn> instrument =
-        type == 4 ? std::shared_ptr<TCourseStandIn>(scene.Tuned(std::make_shared<TVORStandIn>()))
-                  : std::shared_ptr<TCourseStandIn>(scene.Tuned(std::make_shared<THSIStandIn>()));
+        type == icVOR ? std::shared_ptr<TCourseStandIn>(scene.Tuned(std::make_shared<TVORStandIn>()))
+                      : std::shared_ptr<TCourseStandIn>(scene.Tuned(std::make_shared<THSIStandIn>()));
     instrument->Course = course;
     instrument->Follow(scene.Plane->GetPosition());
     scene.ShowRadials = showRadials;
@@ -269,31 +269,31 @@ void TestRadialLines::radialOfCourseInstrument() {
 }
 
 void TestRadialLines::bearingLineOfNeedleInstrument_data() {
-    QTest::addColumn<int>("type");
+    QTest::addColumn<TInstrumentCode>("type");
     QTest::addColumn<int>("needle"); // the needle tuned to the station: 1, 2, or 0 for none
     QTest::addColumn<bool>("visible");
     QTest::addColumn<bool>("showBearings");
     QTest::addColumn<bool>("line");
-    QTest::newRow("RBI") << 0 << 1 << true << true << true;
-    QTest::newRow("MDI") << 1 << 1 << true << true << true;
-    QTest::newRow("RMI") << 2 << 1 << true << true << true;
-    QTest::newRow("two-needle RMI, needle 1") << 6 << 1 << true << true << true;
-    QTest::newRow("two-needle RMI, needle 2") << 6 << 2 << true << true << true;
-    QTest::newRow("untuned") << 2 << 0 << true << true << false;
-    QTest::newRow("two-needle RMI untuned") << 6 << 0 << true << true << false;
-    QTest::newRow("instrument hidden") << 0 << 1 << false << true << false;
-    QTest::newRow("option off or aircraft hidden") << 2 << 1 << true << false << false;
+    QTest::newRow("RBI") << icRBI << 1 << true << true << true;
+    QTest::newRow("MDI") << icMDI << 1 << true << true << true;
+    QTest::newRow("RMI") << icRMI << 1 << true << true << true;
+    QTest::newRow("two-needle RMI, needle 1") << icRMI2 << 1 << true << true << true;
+    QTest::newRow("two-needle RMI, needle 2") << icRMI2 << 2 << true << true << true;
+    QTest::newRow("untuned") << icRMI << 0 << true << true << false;
+    QTest::newRow("two-needle RMI untuned") << icRMI2 << 0 << true << true << false;
+    QTest::newRow("instrument hidden") << icRBI << 1 << false << true << false;
+    QTest::newRow("option off or aircraft hidden") << icRMI << 1 << true << false << false;
 }
 
 void TestRadialLines::bearingLineOfNeedleInstrument() {
-    QFETCH(int, type);
+    QFETCH(TInstrumentCode, type);
     QFETCH(int, needle);
     QFETCH(bool, visible);
     QFETCH(bool, showBearings);
     QFETCH(bool, line);
     TScene scene(false, TSinglePoint{500.0f, 150.0f});
     std::shared_ptr<TStandIn> instrument;
-    if (type == 6) {
+    if (type == icRMI2) {
         auto rmi2 = std::make_shared<TRMI2StandIn>();
         if (needle == 2) rmi2->SetStation2Subject(scene.Stations[0]);
         instrument = rmi2;
@@ -332,7 +332,7 @@ void TestRadialLines::linesStayInsideTheLayer() {
         TScene scene(true, TSinglePoint{550, 350});
         scene.Stations[0]->SetPosition(at);
         const auto vor = scene.Tuned(std::make_shared<TVORStandIn>());
-        vor->ToFrom = 1;
+        vor->ToFrom = tfFrom;
         vor->Course = at.X < 0 ? 90.0f : 135.0f;
         scene.Draw();
         QCOMPARE(scene.Lines().Width(), 600);
