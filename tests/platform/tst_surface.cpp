@@ -1,4 +1,5 @@
 #include "platform/ImageSurface.h"
+#include "platform/UpdateBracket.h"
 #include "tests/support/testsupport.h"
 
 #include <QApplication>
@@ -70,6 +71,7 @@ private slots:
     void pressedLayerShowsItsCursorWhileHeld();
     void bringToFrontAndSendToBack();
     void nestedBracketRepaintsOnce();
+    void updateBracketClosesOnEveryPath();
     void changesOutsideBracketsRepaintEach();
     void hiddenLayerDrawingCostsNoRepaint();
     void destroyingALayerRemovesIt();
@@ -264,6 +266,45 @@ void TestSurface::nestedBracketRepaintsOnce() {
     layer->Bitmap().Clear();
     s.surface.EndUpdate();
     QCOMPARE(changed.count(), 2);
+}
+
+void TestSurface::updateBracketClosesOnEveryPath() {
+    Stack s;
+    BitmapLayer* layer = s.Add(QStringLiteral("face"), QRectF(0, 0, 50, 50));
+    QSignalSpy changed(&s.surface, &ImageSurface::SurfaceChanged);
+
+    // Nested brackets, the inner one left early: one repaint, at the outer end.
+    const auto draw = [&](bool leaveEarly) {
+        TUpdateBracket bracket(&s.surface);
+        layer->Bitmap().Fill(kWhite);
+        if (leaveEarly) return;
+        layer->Bitmap().DiscAA(25, 25, 10, kRed);
+    };
+    {
+        TUpdateBracket outer(&s.surface);
+        draw(true);
+        draw(false);
+        QVERIFY(s.surface.Updating());
+        QCOMPARE(changed.count(), 0);
+    }
+    QVERIFY(!s.surface.Updating());
+    QCOMPARE(changed.count(), 1);
+
+    // Nothing drawn, but marked: the bracket asks for the repaint itself.
+    { TUpdateBracket bracket(&s.surface); }
+    QCOMPARE(changed.count(), 1);
+    {
+        TUpdateBracket bracket(&s.surface);
+        bracket.MarkChanged();
+    }
+    QCOMPARE(changed.count(), 2);
+
+    // No surface, or one that goes away first: nothing to close.
+    { TUpdateBracket bracket(nullptr); }
+    auto gone = std::make_unique<ImageSurface>();
+    TUpdateBracket late(gone.get());
+    late.MarkChanged();
+    gone.reset();
 }
 
 void TestSurface::changesOutsideBracketsRepaintEach() {
