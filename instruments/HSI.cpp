@@ -136,20 +136,23 @@ void THSI::SetValueInc(int inc) {
 
 // --- geometry ----------------------------------------------------------------
 
+QTransform THSI::CourseFrame() const {
+    // The course stands at its angle on the turning card, which the heading turns back.
+    return FaceFrame(FCourse - FScaleHeading);
+}
+
 TSinglePoint THSI::CourseAxis() const {
-    const float theta = (FCourse - FScaleHeading) * DegToRad;
-    return {std::sin(theta), -std::cos(theta)};
+    const QPointF v = CourseFrame().map(QPointF(0.0, -1.0)) - QPointF(FXm, FYm);
+    return {static_cast<float>(v.x()), static_cast<float>(v.y())};
 }
 
 TSinglePoint THSI::CrossAxis() const {
-    const float theta = (FCourse - FScaleHeading) * DegToRad;
-    return {std::cos(theta), std::sin(theta)};
+    const QPointF w = CourseFrame().map(QPointF(1.0, 0.0)) - QPointF(FXm, FYm);
+    return {static_cast<float>(w.x()), static_cast<float>(w.y())};
 }
 
 TSinglePoint THSI::Local(float x, float y) const {
-    const TSinglePoint v = CourseAxis();
-    const TSinglePoint w = CrossAxis();
-    return {FXm + x * w.X - y * v.X, FYm + x * w.Y - y * v.Y};
+    return PlacePoint(CourseFrame(), x, y);
 }
 
 TSinglePoint THSI::BarCentre() const {
@@ -168,24 +171,23 @@ void THSI::Paint() {
 
 void THSI::PaintCourseFace() {
     Bitmap32& bmp = InstrumentLayer->Bitmap();
-    const TSinglePoint v = CourseAxis();
-    const TSinglePoint w = CrossAxis();
+    const QTransform frame = CourseFrame();
+    auto line = [&](float x1, float y1, float x2, float y2) {
+        const TSinglePoint a = PlacePoint(frame, x1, y1);
+        const TSinglePoint b = PlacePoint(frame, x2, y2);
+        bmp.LineAA(a.X, a.Y, b.X, b.Y, clWhite);
+    };
 
     for (int k = -5; k <= 5; ++k) {
-        const TSinglePoint m = Local(static_cast<float>(k) * FDelta, 0.0f);
+        const float x = static_cast<float>(k) * FDelta;
         // The added pixel makes each stroke reach across the centre symmetrically
         // although the line leaves its end point out.
-        bmp.LineAA(m.X - FAblMarkY * v.X, m.Y - FAblMarkY * v.Y, m.X + (FAblMarkY + 1.0f) * v.X,
-                   m.Y + (FAblMarkY + 1.0f) * v.Y, clWhite);
-        bmp.LineAA(m.X + FAblMarkX * w.X, m.Y + FAblMarkX * w.Y, m.X - (FAblMarkX + 1.0f) * w.X,
-                   m.Y - (FAblMarkX + 1.0f) * w.Y, clWhite);
+        line(x, FAblMarkY, x, -(FAblMarkY + 1.0f));
+        line(x + FAblMarkX, 0.0f, x - (FAblMarkX + 1.0f), 0.0f);
     }
 
     auto triangle = [&](const std::array<TSinglePoint, 3>& local) {
-        std::vector<TSinglePoint> pts;
-        for (const TSinglePoint& p : local)
-            pts.push_back(Local(p.X, p.Y));
-        bmp.PolygonAA(pts, clWhite);
+        bmp.PolygonAA(PlaceShape(frame, local), clWhite);
     };
     switch (FToFrom) {
     case tfTo:

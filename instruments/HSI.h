@@ -72,6 +72,9 @@ private:
 
     // A point given across (x, to the right of the arrow) and along (y,
     // negative towards the head) the course axis, in face pixels.
+    // The frame of the selected course on the card: origin at the dial centre,
+    // -y along the course arrow, x to its right.
+    QTransform CourseFrame() const;
     TSinglePoint Local(float x, float y) const;
     void PaintCourseFace();
     void PaintDeviationBar();

@@ -10,6 +10,11 @@
 #include <vector>
 
 namespace {
+// A red wedge at the bezel, 10 px deep, in the frame of its clock angle with
+// the origin on the bezel: x along the clockwise tangent, y inwards. B is A mirrored.
+constexpr TSinglePoint WedgeA[] = {{0.0f, 13.0f}, {-3.0f, 3.0f}, {4.0f, 3.0f}, {1.0f, 13.0f}};
+constexpr TSinglePoint WedgeB[] = {{-1.0f, 13.0f}, {-4.0f, 3.0f}, {3.0f, 3.0f}, {0.0f, 13.0f}};
+
 // Marks sit on pixel boundaries; halves go to the even neighbour so that a
 // face of even width stays symmetric.
 int RoundEven(float v) {
@@ -87,10 +92,15 @@ void TInstrument::FullRepaint() {
     Paint();
 }
 
+QTransform TInstrument::FaceFrame(float phiDeg) const {
+    QTransform t;
+    t.translate(FXm, FYm);
+    t.rotate(phiDeg);
+    return t;
+}
+
 TSinglePoint TInstrument::FacePoint(float r, float phiDeg, float k) const {
-    const float s = std::sin(phiDeg * DegToRad);
-    const float c = std::cos(phiDeg * DegToRad);
-    return {FXm + r * s + k * c, FYm - r * c + k * s};
+    return PlacePoint(FaceFrame(phiDeg), k, -r);
 }
 
 void TInstrument::Paint() {
@@ -165,17 +175,12 @@ void TInstrument::PaintSymbols() {
     const float rm = FR - 60.0f * FSF;
     const bool inner = FSkalaInnen;
 
-    // Red wedges at the bezel, 10 px deep; B is A mirrored.
-    auto quadA = [&](float phi) {
-        bmp.PolygonAA({FacePoint(FR - 13.0f, phi, 0.0f), FacePoint(FR - 3.0f, phi, -3.0f),
-                       FacePoint(FR - 3.0f, phi, 4.0f), FacePoint(FR - 13.0f, phi, 1.0f)},
-                      clRed);
+    // Red wedges at the bezel, placed at their clock angle with the origin on the bezel.
+    auto wedge = [&](std::span<const TSinglePoint> shape, float phi) {
+        bmp.PolygonAA(PlaceShape(FaceFrame(phi).translate(0.0, -FR), shape), clRed);
     };
-    auto quadB = [&](float phi) {
-        bmp.PolygonAA({FacePoint(FR - 13.0f, phi, -1.0f), FacePoint(FR - 3.0f, phi, -4.0f),
-                       FacePoint(FR - 3.0f, phi, 3.0f), FacePoint(FR - 13.0f, phi, 0.0f)},
-                      clRed);
-    };
+    auto quadA = [&](float phi) { wedge(WedgeA, phi); };
+    auto quadB = [&](float phi) { wedge(WedgeB, phi); };
 
     if (F90GradMarken) {
         if (inner) {

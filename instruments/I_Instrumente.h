@@ -7,6 +7,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QTransform>
 
 #include <memory>
 #include <vector>
@@ -80,6 +81,9 @@ protected:
     void PaintNeedleLegend(Bitmap32& bitmap, const QString& text, TColor32 color, float headWidth,
                            float headLength, float thickness, float length, int kind);
 
+    // The face's frame turned to clock angle phi (degrees): origin at the dial
+    // centre, x along the clockwise tangent, -y outwards along the radius.
+    QTransform FaceFrame(float phiDeg) const;
     // Point at radius r and clock angle phi (degrees), shifted k pixels along the clockwise tangent.
     TSinglePoint FacePoint(float r, float phiDeg, float k = 0.0f) const;
 

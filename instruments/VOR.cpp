@@ -163,12 +163,10 @@ void TVOR::PaintDirectionMark(Bitmap32& bmp) {
     const float r1 = FR - 3.0f;
     const float r2 = FR + 3.0f;
     auto stroke = [&](float beta) {
-        const float s = std::sin(beta * DegToRad);
-        const float c = std::cos(beta * DegToRad);
-        const float x1 = FXm + r1 * s, y1 = FYm - r1 * c;
-        const float x2 = FXm + r2 * s, y2 = FYm - r2 * c;
-        bmp.LineAA(x1, y1, x2, y2, clYellow);
-        bmp.DotAA(x2, y2, clYellow); // the line leaves its end point out; the mark includes it
+        const TSinglePoint a = FacePoint(r1, beta);
+        const TSinglePoint b = FacePoint(r2, beta);
+        bmp.LineAA(a.X, a.Y, b.X, b.Y, clYellow);
+        bmp.DotAA(b.X, b.Y, clYellow); // the line leaves its end point out; the mark includes it
     };
     auto arc = [&](float from, float to) { bmp.ArcBandAA(FXm, FYm, r1, r2, from, to, clYellow); };
 

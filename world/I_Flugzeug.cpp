@@ -53,16 +53,14 @@ void TFlugzeug::Paint() {
     Bitmap32& bitmap = FFLayer->Bitmap();
     bitmap.Clear();
     if (FVisible) {
-        const float a = (FKurs + 90.0f) * std::numbers::pi_v<float> / 180.0f;
-        const float s = std::sin(a);
-        const float c = std::cos(a);
-        std::vector<TSinglePoint> polygon;
-        polygon.reserve(FFS.size());
-        for (const TSinglePoint& p : FFS) {
-            polygon.push_back(
-                TSinglePoint{FMitte.X - p.X * s + (p.Y + 10.0f) * c, FMitte.Y + p.X * c + (p.Y + 10.0f) * s});
-        }
-        bitmap.PolygonAA(polygon, FSelected ? clActive : clInactive);
+        // The outline stands 10 px towards the tail from the layer's centre,
+        // mirrored left to right, turned to the heading.
+        QTransform t;
+        t.translate(FMitte.X, FMitte.Y);
+        t.rotate(FKurs);
+        t.scale(-1.0, 1.0);
+        t.translate(0.0, 10.0);
+        bitmap.PolygonAA(PlaceShape(t, FFS), FSelected ? clActive : clInactive);
     }
     FFLayer->Changed();
 }

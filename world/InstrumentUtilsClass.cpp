@@ -48,15 +48,32 @@ float CourseDeviation(int& state, float bearing, float course) {
     }
 }
 
+TSinglePoint PlacePoint(const QTransform& t, float x, float y) {
+    const QPointF p = t.map(QPointF(x, y));
+    return TSinglePoint{static_cast<float>(p.x()), static_cast<float>(p.y())};
+}
+
+std::vector<TSinglePoint> PlaceShape(const QTransform& t, std::span<const TSinglePoint> shape) {
+    std::vector<TSinglePoint> placed;
+    placed.reserve(shape.size());
+    for (const TSinglePoint& p : shape)
+        placed.push_back(PlacePoint(t, p.X, p.Y));
+    return placed;
+}
+
+QTransform NeedleFrame(float x0, float y0, float theta) {
+    // Forward (sin Theta, cos Theta) is the frame's y axis, n = (cos Theta, -sin Theta) its x axis.
+    QTransform t;
+    t.translate(x0, y0);
+    t.rotateRadians(-theta);
+    return t;
+}
+
 namespace {
 struct TVec {
     float X;
     float Y;
 };
-
-TSinglePoint At(float x0, float y0, TVec f, TVec n, float a, float b) {
-    return TSinglePoint{x0 + a * f.X + b * n.X, y0 + a * f.Y + b * n.Y};
-}
 
 void Line(Bitmap32& bitmap, const TSinglePoint& p, const TSinglePoint& q, TColor32 color) {
     bitmap.LineAA(p.X, p.Y, q.X, q.Y, color);
@@ -65,21 +82,28 @@ void Line(Bitmap32& bitmap, const TSinglePoint& p, const TSinglePoint& q, TColor
 
 void DrawNeedleOutline(Bitmap32& bitmap, TColor32 color, float x0, float y0, float l, float w1, float t,
                        float w2, float theta) {
+    // Worked in single precision on purpose: at the legend's 45-degree angles
+    // the end points of these one-pixel lines fall on pixel boundaries, and
+    // the double-precision frame moves some of them across, dropping or
+    // adding a whole end pixel.
     const TVec f{std::sin(theta), std::cos(theta)};
     const TVec n{f.Y, -f.X};
     const float h1 = w1 / 2.0f;
     const float h2 = w2 / 2.0f;
     const float b = l - t;
+    auto p = [&](float along, float side) {
+        return TSinglePoint{x0 + along * f.X + side * n.X, y0 + along * f.Y + side * n.Y};
+    };
 
-    const TSinglePoint tip = At(x0, y0, f, n, l, 0.0f);
-    const TSinglePoint tail = At(x0, y0, f, n, -l, 0.0f);
-    const TSinglePoint rearEnd = At(x0, y0, f, n, -b, 0.0f);
-    const TSinglePoint wa = At(x0, y0, f, n, b, h2);
-    const TSinglePoint wb = At(x0, y0, f, n, b, -h2);
-    const TSinglePoint wd = At(x0, y0, f, n, b, h1);
-    const TSinglePoint wc = At(x0, y0, f, n, b, -h1);
-    const TSinglePoint tf = At(x0, y0, f, n, -b, h1);
-    const TSinglePoint te = At(x0, y0, f, n, -b, -h1);
+    const TSinglePoint tip = p(l, 0.0f);
+    const TSinglePoint tail = p(-l, 0.0f);
+    const TSinglePoint rearEnd = p(-b, 0.0f);
+    const TSinglePoint wa = p(b, h2);
+    const TSinglePoint wb = p(b, -h2);
+    const TSinglePoint wd = p(b, h1);
+    const TSinglePoint wc = p(b, -h1);
+    const TSinglePoint tf = p(-b, h1);
+    const TSinglePoint te = p(-b, -h1);
 
     Line(bitmap, tip, wb, color);
     Line(bitmap, wb, wc, color);
@@ -94,12 +118,11 @@ void DrawNeedleOutline(Bitmap32& bitmap, TColor32 color, float x0, float y0, flo
 
 void DrawNeedle(Bitmap32& bitmap, TColor32 color, float x0, float y0, float l, float wa, float t, float wb,
                 float theta, float k) {
-    const TVec f{std::sin(theta), std::cos(theta)};
-    const TVec n{f.Y, -f.X};
+    const QTransform frame = NeedleFrame(x0, y0, theta);
     const float ha = (wa - 1.0f) / 2.0f;
     const float hb = (wb - 1.0f) / 2.0f;
     const float b = l - t;
-    auto p = [&](float along, float side) { return At(x0, y0, f, n, along, side); };
+    auto p = [&](float along, float side) { return PlacePoint(frame, side, along); };
 
     // With a gap the front polygon ends at the gap instead of the shaft's rear end.
     const float frontShaftEnd = k != 0.0f ? k : -b;

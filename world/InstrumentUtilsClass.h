@@ -4,7 +4,11 @@
 #include "platform/SinglePoint.h"
 #include "world/InstrumentCodes.h"
 
+#include <QTransform>
+
 #include <numbers>
+#include <span>
+#include <vector>
 
 // Angles: degrees clockwise from north. Drawing helpers take a direction
 // Theta in radians whose forward vector is (sin Theta, cos Theta): 0 points
@@ -16,6 +20,15 @@ inline constexpr float DegToRad = std::numbers::pi_v<float> / 180.0f;
 inline float NeedleTheta(float clockDeg) {
     return std::numbers::pi_v<float> - clockDeg * DegToRad;
 }
+
+// Shapes are written once in a frame of their own and placed with a
+// transform (translate to where they stand, rotate to where they point).
+TSinglePoint PlacePoint(const QTransform& t, float x, float y);
+std::vector<TSinglePoint> PlaceShape(const QTransform& t, std::span<const TSinglePoint> shape);
+
+// The frame of a needle through (x0, y0) pointing along Theta: x across the
+// needle (the helpers' n), y along it towards the head (their f).
+QTransform NeedleFrame(float x0, float y0, float theta);
 
 // Brings an angle into [0, 360) in single precision (a tiny negative value
 // may round up to 360 itself).
