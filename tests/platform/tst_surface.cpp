@@ -461,28 +461,6 @@ QImage OnScreen(QWidget& window) {
     return window.screen()->grabWindow(window.winId()).toImage();
 }
 
-// First pixel where a picture differs from the one composed from scratch,
-// as text, or empty when they agree. On screen a window has no alpha: there
-// only the opaque pixels can be compared, and they have to agree exactly.
-QString FirstDifference(const QImage& got, const QImage& full, bool onScreen = false) {
-    if (got.size() != full.size())
-        return QStringLiteral("size %1x%2 != %3x%4").arg(got.width()).arg(got.height()).arg(full.width()).arg(full.height());
-    const QImage a = onScreen ? got.convertToFormat(QImage::Format_RGB32) : got;
-    for (int y = 0; y < full.height(); ++y) {
-        const auto* g = reinterpret_cast<const quint32*>(a.constScanLine(y));
-        const auto* e = reinterpret_cast<const quint32*>(full.constScanLine(y));
-        for (int x = 0; x < full.width(); ++x) {
-            if (onScreen && (e[x] >> 24) != 0xFF) continue;
-            if (g[x] != e[x])
-                return QStringLiteral("(%1, %2): %3 != %4")
-                    .arg(x)
-                    .arg(y)
-                    .arg(ColorName(qUnpremultiply(g[x])), ColorName(qUnpremultiply(e[x])));
-        }
-    }
-    return {};
-}
-
 } // namespace
 
 void TestSurface::incrementalMatchesFullComposition() {

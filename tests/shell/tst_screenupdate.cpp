@@ -28,28 +28,6 @@ QImage OnScreen(QWidget& window, ImageSurface& surface) {
     return all.copy(QRect(at, QSize(surface.Bitmap().Width(), surface.Bitmap().Height())));
 }
 
-// First pixel where a picture differs from the one composed from scratch,
-// as text, or empty when they agree. On screen a window has no alpha: there
-// only the opaque pixels can be compared, and they have to agree exactly.
-QString FirstDifference(const QImage& got, const QImage& full, bool onScreen = false) {
-    if (got.size() != full.size())
-        return QStringLiteral("size %1x%2 != %3x%4").arg(got.width()).arg(got.height()).arg(full.width()).arg(full.height());
-    const QImage a = onScreen ? got.convertToFormat(QImage::Format_RGB32) : got;
-    for (int y = 0; y < full.height(); ++y) {
-        const auto* g = reinterpret_cast<const quint32*>(a.constScanLine(y));
-        const auto* e = reinterpret_cast<const quint32*>(full.constScanLine(y));
-        for (int x = 0; x < full.width(); ++x) {
-            if (onScreen && (e[x] >> 24) != 0xFF) continue;
-            if (g[x] != e[x])
-                return QStringLiteral("(%1, %2): %3 != %4")
-                    .arg(x)
-                    .arg(y)
-                    .arg(ColorName(qUnpremultiply(g[x])), ColorName(qUnpremultiply(e[x])));
-        }
-    }
-    return {};
-}
-
 // How many pixels of the aircraft's 62 x 62 square around its position show
 // the active aircraft's red in a picture of the map.
 int RedAround(const QImage& map, const TSinglePoint& at) {

@@ -62,3 +62,22 @@ bool WithFileSizeLimit(long bytes, const std::function<void()>& write) {
     std::signal(SIGXFSZ, oldHandler);
     return limited;
 }
+
+QString FirstDifference(const QImage& got, const QImage& full, bool onScreen) {
+    if (got.size() != full.size())
+        return QStringLiteral("size %1x%2 != %3x%4").arg(got.width()).arg(got.height()).arg(full.width()).arg(full.height());
+    const QImage a = onScreen ? got.convertToFormat(QImage::Format_RGB32) : got;
+    for (int y = 0; y < full.height(); ++y) {
+        const auto* g = reinterpret_cast<const quint32*>(a.constScanLine(y));
+        const auto* e = reinterpret_cast<const quint32*>(full.constScanLine(y));
+        for (int x = 0; x < full.width(); ++x) {
+            if (onScreen && (e[x] >> 24) != 0xFF) continue;
+            if (g[x] != e[x])
+                return QStringLiteral("(%1, %2): %3 != %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(ColorName(qUnpremultiply(g[x])), ColorName(qUnpremultiply(e[x])));
+        }
+    }
+    return {};
+}

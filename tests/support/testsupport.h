@@ -2,6 +2,7 @@
 
 #include "platform/Bitmap32.h"
 
+#include <QImage>
 #include <QString>
 
 #include <QStringList>
@@ -9,6 +10,11 @@
 
 // Alpha, red, green and blue of an ARGB colour, for readable test failures.
 QString ColorName(TColor32 color);
+
+// First pixel where a picture differs from the one composed from scratch,
+// as text, or empty when they agree. On screen a window has no alpha: there
+// only the opaque pixels can be compared, and they have to agree exactly.
+QString FirstDifference(const QImage& got, const QImage& full, bool onScreen = false);
 
 // The kinds of settings file that can never be written, as test rows:
 // "folder" (a folder of that name), "FIFO", "read-only file" (mode 0444) and
