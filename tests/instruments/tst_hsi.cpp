@@ -29,11 +29,6 @@ private slots:
     void indication_data();
     void indication();
     void headingTurnsCardNotIndication();
-    void courseSetting_data();
-    void courseSetting();
-    void courseAnnouncedWithNewState();
-    void redrawEconomy_data();
-    void redrawEconomy();
 };
 
 void TestHSI::indication_data() {
@@ -132,115 +127,6 @@ void TestHSI::headingTurnsCardNotIndication() {
     const QImage img = rig.Shot();
     QVERIFY(IsGreen(PixelAt(img, int(hsi->GetXm()), int(hsi->GetYm() - hsi->GetZLaenge() + 10.0f))));
     hsi->Detach(listener);
-}
-
-void TestHSI::courseSetting_data() {
-    QTest::addColumn<float>("start");
-    QTest::addColumn<bool>("increment");
-    QTest::addColumn<float>("arg");
-    QTest::addColumn<float>("course");
-    QTest::addColumn<int>("announced");
-
-    QTest::newRow("355 + 10 wraps to 5") << 355.f << true << 10.f << 5.f << 1;
-    QTest::newRow("0 - 1 wraps to 359") << 0.f << true << -1.f << 359.f << 1;
-    QTest::newRow("set 720 gives 0") << 10.f << false << 720.f << 0.f << 1;
-    QTest::newRow("same value: not announced") << 90.f << false << 90.f << 90.f << 0;
-    QTest::newRow("same after normalising: not announced") << 90.f << false << -270.f << 90.f << 0;
-}
-
-void TestHSI::courseSetting() {
-    QFETCH(float, start);
-    QFETCH(bool, increment);
-    QFETCH(float, arg);
-    QFETCH(float, course);
-    QFETCH(int, announced);
-
-    TInstrumentRig rig(PointOnRadial(kStation, 100.0f, 100.0f));
-    rig.plane->SetValue(30.0f);
-    auto hsi = rig.AloneWithStation<THSI>(kVor, kStation);
-    hsi->SetValue(start);
-    auto listener = std::make_shared<TRecordingObserver>(TNotificationTypes{ntOBS});
-    hsi->Attach(listener);
-    const int before = listener->Count(ntOBS);
-
-    IValueSetting& value = *hsi;
-    if (increment)
-        value.SetValueInc(static_cast<int>(arg));
-    else
-        value.SetValue(arg);
-
-    QCOMPARE(hsi->GetCourse(), course);
-    QCOMPARE(value.GetValue(), course);
-    QCOMPARE(hsi->GetScaleHeading(), 30.0f); // the card follows the heading, not the course
-    QCOMPARE(listener->Count(ntOBS) - before, announced);
-    hsi->Detach(listener);
-}
-
-void TestHSI::courseAnnouncedWithNewState() {
-    TInstrumentRig rig(PointOnRadial(kStation, 90.0f, 100.0f));
-    auto hsi = rig.AloneWithStation<THSI>(kVor, kStation);
-    hsi->SetValue(90.0f);
-    QCOMPARE(hsi->GetToFrom(), tfFrom);
-
-    auto listener = std::make_shared<TRecordingObserver>(TNotificationTypes{ntOBS});
-    int heardState = -1;
-    listener->OnUpdate = [&](ISubject*, TNotificationType) { heardState = hsi->GetToFrom(); };
-    hsi->Attach(listener);
-    hsi->SetValue(270.0f);
-    QCOMPARE(heardState, 0);
-    hsi->Detach(listener);
-}
-
-void TestHSI::redrawEconomy_data() {
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<int>("repaints");
-    QTest::addColumn<bool>("faceDrawn");
-    QTest::addColumn<bool>("needleDrawn");
-
-    QTest::newRow("deviation change repaints the needle layer only") << "move" << 1 << false << true;
-    QTest::newRow("station moved: needle layer only") << "station" << 1 << false << true;
-    QTest::newRow("same position repaints nothing") << "same" << 0 << false << false;
-    QTest::newRow("same heading repaints nothing") << "sameheading" << 0 << false << false;
-    QTest::newRow("heading change redraws the dial once") << "heading" << 1 << true << true;
-    QTest::newRow("TO/FROM change redraws the dial once") << "tofrom" << 1 << true << true;
-    QTest::newRow("course change redraws the dial once") << "course" << 1 << true << true;
-    QTest::newRow("unchanged course repaints nothing") << "samecourse" << 0 << false << false;
-}
-
-void TestHSI::redrawEconomy() {
-    QFETCH(QString, action);
-    QFETCH(int, repaints);
-    QFETCH(bool, faceDrawn);
-    QFETCH(bool, needleDrawn);
-
-    const TSinglePoint start = PointOnRadial(kStation, 95.0f, 100.0f);
-    TInstrumentRig rig(start);
-    rig.plane->SetValue(20.0f);
-    auto hsi = rig.AloneWithStation<THSI>(kVor, kStation);
-    hsi->SetValue(90.0f);
-    rig.WatchLayers(hsi->GetInstrumentLayer(), hsi->GetZeigerLayer());
-    const int before = rig.alone.RepaintCount();
-
-    if (action == "move")
-        rig.plane->SetPosition(PointOnRadial(kStation, 96.0f, 100.0f));
-    else if (action == "station")
-        rig.stations[0]->SetPosition({kStation.X, kStation.Y + 1.0f});
-    else if (action == "same")
-        rig.plane->SetPosition(start);
-    else if (action == "sameheading")
-        rig.plane->SetValue(20.0f);
-    else if (action == "heading")
-        rig.plane->SetValue(21.0f);
-    else if (action == "tofrom")
-        rig.plane->SetPosition(PointOnRadial(kStation, 275.0f, 100.0f));
-    else if (action == "course")
-        hsi->SetValue(100.0f);
-    else if (action == "samecourse")
-        hsi->SetValue(90.0f);
-
-    QCOMPARE(rig.alone.RepaintCount() - before, repaints);
-    QCOMPARE(rig.faceDraws > 0, faceDrawn);
-    QCOMPARE(rig.needleDraws > 0, needleDrawn);
 }
 
 QTEST_MAIN(TestHSI)

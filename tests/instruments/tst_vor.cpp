@@ -1,7 +1,6 @@
 #include "instruments/VOR.h"
 #include "rig/InstrumentRig.h"
 #include "tests/support/pixelprobe.h"
-#include "tests/support/recordingobserver.h"
 #include "tests/support/testsupport.h"
 
 #include <QtTest>
@@ -36,14 +35,7 @@ private slots:
     void indication();
     void directionMark_data();
     void directionMark();
-    void obsSetting_data();
-    void obsSetting();
-    void obsAnnouncedWithNewState();
-    void redrawEconomy_data();
-    void redrawEconomy();
     void hiddenStaysHidden();
-    void tuningShowsAtOnce_data();
-    void tuningShowsAtOnce();
 };
 
 void TestVOR::indication_data() {
@@ -159,120 +151,6 @@ void TestVOR::directionMark() {
         QVERIFY2(!RimYellow(off, *vor, b), qPrintable(QString::number(b)));
 }
 
-void TestVOR::obsSetting_data() {
-    QTest::addColumn<float>("start");
-    QTest::addColumn<bool>("increment");
-    QTest::addColumn<float>("arg");
-    QTest::addColumn<float>("obs");
-    QTest::addColumn<int>("announced");
-
-    QTest::newRow("355 + 10 wraps to 5") << 355.f << true << 10.f << 5.f << 1;
-    QTest::newRow("0 - 1 wraps to 359") << 0.f << true << -1.f << 359.f << 1;
-    QTest::newRow("set 360 gives 0") << 10.f << false << 360.f << 0.f << 1;
-    QTest::newRow("set -90 gives 270") << 0.f << false << -90.f << 270.f << 1;
-    QTest::newRow("set 725 gives 5") << 0.f << false << 725.f << 5.f << 1;
-    QTest::newRow("same value: not announced") << 90.f << false << 90.f << 90.f << 0;
-    QTest::newRow("same after normalising: not announced") << 90.f << false << 450.f << 90.f << 0;
-    QTest::newRow("increment 0: not announced") << 90.f << true << 0.f << 90.f << 0;
-}
-
-void TestVOR::obsSetting() {
-    QFETCH(float, start);
-    QFETCH(bool, increment);
-    QFETCH(float, arg);
-    QFETCH(float, obs);
-    QFETCH(int, announced);
-
-    TInstrumentRig rig(PointOnRadial(kStation, 100.0f, 100.0f));
-    auto vor = rig.AloneWithStation<TVOR>(kVor, kStation);
-    vor->SetValue(start);
-    auto listener = std::make_shared<TRecordingObserver>(TNotificationTypes{ntOBS});
-    vor->Attach(listener);
-    const int before = listener->Count(ntOBS);
-
-    IValueSetting& value = *vor;
-    if (increment)
-        value.SetValueInc(static_cast<int>(arg));
-    else
-        value.SetValue(arg);
-
-    QCOMPARE(vor->GetOBS(), obs);
-    QCOMPARE(value.GetValue(), obs);
-    QCOMPARE(vor->GetCardHeading(), obs); // the selected course stands at the top of the card
-    QCOMPARE(listener->Count(ntOBS) - before, announced);
-    vor->Detach(listener);
-}
-
-void TestVOR::obsAnnouncedWithNewState() {
-    // Whoever hears of a new OBS (the map's radial lines) reads the TO/FROM
-    // state at once; it must already belong to the new course.
-    TInstrumentRig rig(PointOnRadial(kStation, 90.0f, 100.0f));
-    auto vor = rig.AloneWithStation<TVOR>(kVor, kStation);
-    vor->SetValue(90.0f);
-    QCOMPARE(vor->GetToFrom(), tfFrom);
-
-    auto listener = std::make_shared<TRecordingObserver>(TNotificationTypes{ntOBS});
-    int heardState = -1;
-    listener->OnUpdate = [&](ISubject*, TNotificationType) { heardState = vor->GetToFrom(); };
-    vor->Attach(listener);
-    const int radialBefore = rig.radialRedraws;
-    vor->SetValue(270.0f);
-    QCOMPARE(heardState, 0);
-    QCOMPARE(rig.radialRedraws - radialBefore, 1);
-    vor->Detach(listener);
-}
-
-void TestVOR::redrawEconomy_data() {
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<int>("repaints");
-    QTest::addColumn<bool>("faceDrawn");
-    QTest::addColumn<bool>("needleDrawn");
-
-    QTest::newRow("deviation change repaints the needle layer only") << "move" << 1 << false << true;
-    QTest::newRow("station moved: needle layer only") << "station" << 1 << false << true;
-    QTest::newRow("same position repaints nothing") << "same" << 0 << false << false;
-    QTest::newRow("heading change repaints nothing") << "heading" << 0 << false << false;
-    QTest::newRow("TO/FROM change redraws the dial once") << "tofrom" << 1 << true << true;
-    QTest::newRow("over the station redraws the dial once") << "over" << 1 << true << true;
-    QTest::newRow("OBS change redraws the dial once") << "obs" << 1 << true << true;
-    QTest::newRow("unchanged OBS repaints nothing") << "sameobs" << 0 << false << false;
-}
-
-void TestVOR::redrawEconomy() {
-    QFETCH(QString, action);
-    QFETCH(int, repaints);
-    QFETCH(bool, faceDrawn);
-    QFETCH(bool, needleDrawn);
-
-    const TSinglePoint start = PointOnRadial(kStation, 95.0f, 100.0f);
-    TInstrumentRig rig(start);
-    auto vor = rig.AloneWithStation<TVOR>(kVor, kStation);
-    vor->SetValue(90.0f);
-    rig.WatchLayers(vor->GetInstrumentLayer(), vor->GetZeigerLayer());
-    const int before = rig.alone.RepaintCount();
-
-    if (action == "move")
-        rig.plane->SetPosition(PointOnRadial(kStation, 96.0f, 100.0f));
-    else if (action == "station")
-        rig.stations[0]->SetPosition({kStation.X, kStation.Y + 1.0f});
-    else if (action == "same")
-        rig.plane->SetPosition(start);
-    else if (action == "heading")
-        rig.plane->SetValue(45.0f);
-    else if (action == "tofrom")
-        rig.plane->SetPosition(PointOnRadial(kStation, 275.0f, 100.0f));
-    else if (action == "over")
-        rig.plane->SetPosition(PointOnRadial(kStation, 95.0f, 5.0f));
-    else if (action == "obs")
-        vor->SetValue(100.0f);
-    else if (action == "sameobs")
-        vor->SetValue(90.0f);
-
-    QCOMPARE(rig.alone.RepaintCount() - before, repaints);
-    QCOMPARE(rig.faceDraws > 0, faceDrawn);
-    QCOMPARE(rig.needleDraws > 0, needleDrawn);
-}
-
 void TestVOR::hiddenStaysHidden() {
     TInstrumentRig rig(PointOnRadial(kStation, 100.0f, 100.0f));
     auto vor = rig.AloneWithStation<TVOR>(kVor, kStation);
@@ -297,42 +175,6 @@ void TestVOR::hiddenStaysHidden() {
     QVERIFY(std::fabs(needleX - (vor->GetXm() + 5.0f * vor->GetDelta())) < 1.0f);
     const TSinglePoint to = Centroid(vor->GetP_TO());
     QVERIFY(IsWhite(PixelAt(img, int(to.X), int(to.Y))));
-}
-
-void TestVOR::tuningShowsAtOnce_data() {
-    QTest::addColumn<QString>("how");
-    QTest::newRow("station at the map origin") << "origin";
-    QTest::newRow("retuned to the same station") << "retune";
-    QTest::newRow("tuned to another station at the same place") << "twin";
-}
-
-void TestVOR::tuningShowsAtOnce() {
-    // A fresh binding shows the indication at once even when the station's
-    // position equals the one the instrument stored before.
-    QFETCH(QString, how);
-    const TSinglePoint at = how == "origin" ? TSinglePoint{0.0f, 0.0f} : kStation;
-    TInstrumentRig rig(PointOnRadial(at, 100.0f, 100.0f));
-    auto vor = rig.AloneWithStation<TVOR>(kVor, at, false);
-    vor->SetValue(90.0f);
-    if (how == "origin") {
-        vor->SetStationSubject(rig.stations[0]);
-    } else if (how == "retune") {
-        vor->SetStationSubject(rig.stations[0]);
-        vor->SetStationSubject(nullptr);
-        QCOMPARE(vor->GetToFrom(), tfOff);
-        vor->SetStationSubject(rig.stations[0]);
-    } else {
-        vor->SetStationSubject(rig.stations[0]);
-        auto twin = rig.AddStation(kVor, at, QStringLiteral("2"));
-        vor->SetStationSubject(nullptr);
-        vor->SetStationSubject(twin);
-        QCOMPARE(vor->GetStation(), QStringLiteral("VOR 2"));
-        QCOMPARE(vor->GetToFrom(), tfFrom);
-        vor->SetStationSubject(nullptr);
-        return;
-    }
-    QCOMPARE(vor->GetToFrom(), tfFrom);
-    QVERIFY(std::fabs(vor->GetAblage() + 10.0f) < 0.01f);
 }
 
 QTEST_MAIN(TestVOR)
