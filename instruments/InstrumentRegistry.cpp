@@ -9,29 +9,40 @@
 #include "instruments/VOR.h"
 #include "world/InstrumentFactory.h"
 
+#include <algorithm>
+#include <array>
+
 namespace {
+
+using TCreate = std::shared_ptr<IInstrument> (*)(ImageSurface*, int, int, int,
+                                                 const std::shared_ptr<IObserver>&);
+
+template <class T>
+std::shared_ptr<IInstrument> Create(ImageSurface* image, int left, int top, int width,
+                                    const std::shared_ptr<IObserver>& radial) {
+    return T::Create(image, left, top, width, radial);
+}
+
+// The class of each type code, indexed by the code.
+constexpr std::array<TCreate, InstrumentCodeCount> ByCode = [] {
+    std::array<TCreate, InstrumentCodeCount> byCode{};
+    byCode[icRBI] = &Create<TRBI>;
+    byCode[icMDI] = &Create<TMDI>;
+    byCode[icRMI] = &Create<TRMI>;
+    byCode[icKursKreisel] = &Create<TKursKreisel>;
+    byCode[icVOR] = &Create<TVOR>;
+    byCode[icHSI] = &Create<THSI>;
+    byCode[icRMI2] = &Create<TRMI2>;
+    return byCode;
+}();
+static_assert(std::ranges::all_of(ByCode, [](TCreate create) { return create != nullptr; }),
+              "every type code has its class");
 
 bool Register() {
     SetInstrumentFactory([](int instrType, ImageSurface* image, int left, int top, int width,
                             const std::shared_ptr<IObserver>& radial) -> std::shared_ptr<IInstrument> {
-        switch (instrType) {
-        case icRBI:
-            return TRBI::Create(image, left, top, width, radial);
-        case icMDI:
-            return TMDI::Create(image, left, top, width, radial);
-        case icRMI:
-            return TRMI::Create(image, left, top, width, radial);
-        case icKursKreisel:
-            return TKursKreisel::Create(image, left, top, width, radial);
-        case icVOR:
-            return TVOR::Create(image, left, top, width, radial);
-        case icHSI:
-            return THSI::Create(image, left, top, width, radial);
-        case icRMI2:
-            return TRMI2::Create(image, left, top, width, radial);
-        default:
-            return nullptr;
-        }
+        if (instrType < 0 || instrType >= InstrumentCodeCount) return nullptr;
+        return ByCode[static_cast<std::size_t>(instrType)](image, left, top, width, radial);
     });
     return true;
 }

@@ -1,17 +1,28 @@
 // Binding instruments to aircraft and stations, and the aircraft's instrument
 // slots, with real aircraft and stations.
+#include "instruments/HSI.h"
 #include "instruments/InstrumentMitStation.h"
 #include "instruments/KursKreisel.h"
+#include "instruments/MDI.h"
+#include "instruments/RBI.h"
+#include "instruments/RMI.h"
 #include "instruments/RMI2.h"
 #include "instruments/VOR.h"
 #include "rig/InstrumentRig.h"
 #include "tests/support/instrumentprobe.h"
 #include "tests/support/recordingobserver.h"
+#include "world/InstrumentFactory.h"
 #include "world/RadialLayer.h"
 
 #include <QtTest>
 
 namespace {
+
+// Whether an instrument is of class T (or derived from it).
+using TIsClass = bool (*)(IInstrument*);
+template <class T> bool Is(IInstrument* instrument) {
+    return dynamic_cast<T*>(instrument) != nullptr;
+}
 
 // In the tables: no instrument in the slot.
 constexpr auto kEmptySlot = static_cast<TInstrumentCode>(-1);
@@ -285,6 +296,34 @@ private slots:
         QCOMPARE(kk->GetPlaneSubject().get(), static_cast<IPlaneSubject*>(plane.get()));
         QVERIFY(!plane->GetInstrument(1));
         QVERIFY(!plane->GetInstrument(2));
+    }
+
+    // The factory an aircraft fills its slots through: each type code makes
+    // its own class, any other code nothing.
+    void factoryMakesTheClassOfEachCode_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<TIsClass>("isClass");
+        QTest::newRow("0: RBI") << int(icRBI) << &Is<TRBI>;
+        QTest::newRow("1: MDI") << int(icMDI) << &Is<TMDI>;
+        QTest::newRow("2: RMI") << int(icRMI) << &Is<TRMI>;
+        QTest::newRow("3: heading indicator") << int(icKursKreisel) << &Is<TKursKreisel>;
+        QTest::newRow("4: VOR indicator") << int(icVOR) << &Is<TVOR>;
+        QTest::newRow("5: HSI") << int(icHSI) << &Is<THSI>;
+        QTest::newRow("6: two-needle RMI") << int(icRMI2) << &Is<TRMI2>;
+        QTest::newRow("-1: nothing") << -1 << TIsClass{};
+        QTest::newRow("7: nothing") << InstrumentCodeCount << TIsClass{};
+    }
+    void factoryMakesTheClassOfEachCode() {
+        QFETCH(int, code);
+        QFETCH(TIsClass, isClass);
+        const auto made = CreateInstrument(code, instr, 0, 0, TFlugzeug::SlotWidth, radial);
+        if (!isClass) {
+            QVERIFY(!made);
+            return;
+        }
+        QVERIFY(made);
+        QVERIFY(isClass(made.get()));
+        QCOMPARE(made->GetTyp(), code);
     }
 
     // Slot 1 starts with `before` (-1: empty), tuned to station A where it can
