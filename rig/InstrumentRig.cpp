@@ -3,9 +3,6 @@
 #include "world/InstrumentFactory.h"
 #include "world/RadialLayer.h"
 
-#include <cmath>
-#include <numbers>
-
 TInstrumentRig::TInstrumentRig(const TSinglePoint& planePos, float heading,
                                std::shared_ptr<IObserver> radialObserver)
     : radial(std::move(radialObserver)) {
@@ -88,10 +85,4 @@ void TInstrumentRig::WatchLayers(BitmapLayer* face, BitmapLayer* needle) {
         ++needleDraws;
         needle->Changed();
     });
-}
-
-TSinglePoint PointOnRadial(const TSinglePoint& station, float radialDeg, float distance) {
-    const double a = radialDeg * std::numbers::pi / 180.0;
-    return {static_cast<float>(station.X + distance * std::sin(a)),
-            static_cast<float>(station.Y - distance * std::cos(a))};
 }

@@ -4,6 +4,7 @@
 #include "platform/SinglePoint.h"
 #include "world/I_Flugzeug.h"
 #include "world/I_Stations.h"
+#include "world/InstrumentUtilsClass.h" // PointOnRadial, to place the aircraft
 
 #include <QImage>
 #include <QString>
@@ -99,7 +100,3 @@ private:
     int m_vors = 0;
     int m_ndbs = 0;
 };
-
-// The point `distance` map pixels from `station` on the given radial (the
-// bearing of the point as seen from the station, degrees clockwise from north).
-TSinglePoint PointOnRadial(const TSinglePoint& station, float radialDeg, float distance);

@@ -31,6 +31,12 @@ void BearingBetween(const TSinglePoint& p1, const TSinglePoint& p2, long double&
     }
 }
 
+TSinglePoint PointOnRadial(const TSinglePoint& station, float radialDeg, float distance) {
+    const double a = radialDeg * std::numbers::pi / 180.0;
+    return {static_cast<float>(station.X + distance * std::sin(a)),
+            static_cast<float>(station.Y - distance * std::cos(a))};
+}
+
 float CourseDeviation(int& state, float bearing, float course) {
     float d = bearing - course;
     if (d > 180.0f)

@@ -39,6 +39,11 @@ float NormalizeAngle(float value);
 void BearingBetween(const TSinglePoint& p1, const TSinglePoint& p2, long double& dx, long double& dy,
                     long double& angle);
 
+// The way back: the point `distance` map pixels from `station` on the given
+// radial (the bearing of the point as seen from the station, degrees
+// clockwise from north; map y grows downwards).
+TSinglePoint PointOnRadial(const TSinglePoint& station, float radialDeg, float distance);
+
 // Course deviation of the aircraft on radial `bearing` from the selected
 // `course`. state (a TToFrom): callers set it to tfOff (no usable signal) or
 // tfTo before the call; unless it is tfOff it becomes tfFrom for |D| <= 90.

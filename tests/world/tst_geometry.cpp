@@ -1,3 +1,4 @@
+#include "tests/support/pixelprobe.h"
 #include "tests/support/testsupport.h"
 #include "world/InstrumentUtilsClass.h"
 
@@ -12,30 +13,11 @@ Q_DECLARE_METATYPE(TSinglePoint)
 namespace {
 constexpr float Pi = std::numbers::pi_v<float>;
 
-// A point at `bearing` degrees and `distance` pixels from `from` on the map (north up, Y down).
-TSinglePoint Towards(TSinglePoint from, double bearing, double distance) {
-    const double rad = bearing * std::numbers::pi / 180.0;
-    return TSinglePoint{static_cast<float>(from.X + distance * std::sin(rad)),
-                        static_cast<float>(from.Y - distance * std::cos(rad))};
-}
-
-int Alpha(const Bitmap32& bitmap, int x, int y) {
-    return int(bitmap.Pixel(x, y) >> 24);
-}
-
 bool Inked(const Bitmap32& bitmap, int x, int y) {
-    return Alpha(bitmap, x, y) >= 0xC0;
+    return AlphaAt(bitmap, x, y) >= 0xC0;
 }
 bool Blank(const Bitmap32& bitmap, int x, int y) {
-    return Alpha(bitmap, x, y) == 0;
-}
-
-int InkedCount(const Bitmap32& bitmap) {
-    int n = 0;
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            n += Alpha(bitmap, x, y) != 0 ? 1 : 0;
-    return n;
+    return AlphaAt(bitmap, x, y) == 0;
 }
 
 using PixelList = QList<QPoint>;
@@ -49,6 +31,8 @@ private slots:
     void normalizeAngleEndsForHugeAndNonFiniteValues();
     void radialAndDeviation_data();
     void radialAndDeviation();
+    void pointOnRadial_data();
+    void pointOnRadial();
     void thickLine_data();
     void thickLine();
     void thickLineRefusesDegenerateInput_data();
@@ -108,23 +92,23 @@ void TestGeometry::radialAndDeviation_data() {
     QTest::newRow("north-east") << s << TSinglePoint{250, 150} << 45.0 << 45.0f << 0 << 1 << 0.0f;
     QTest::newRow("coincident: 270, no signal") << s << s << 270.0 << 90.0f << 2 << 2 << 0.0f;
     QTest::newRow("bearing 100 course 90: FROM -10")
-        << s << Towards(s, 100, 100) << 100.0 << 90.0f << 0 << 1 << -10.0f;
+        << s << PointOnRadial(s, 100, 100) << 100.0 << 90.0f << 0 << 1 << -10.0f;
     QTest::newRow("bearing 280 course 90: TO 10")
-        << s << Towards(s, 280, 100) << 280.0 << 90.0f << 0 << 0 << 10.0f;
+        << s << PointOnRadial(s, 280, 100) << 280.0 << 90.0f << 0 << 0 << 10.0f;
     QTest::newRow("bearing 190 course 90: TO -80")
-        << s << Towards(s, 190, 100) << 190.0 << 90.0f << 0 << 0 << -80.0f;
+        << s << PointOnRadial(s, 190, 100) << 190.0 << 90.0f << 0 << 0 << -80.0f;
     QTest::newRow("wrap: bearing 360 course 350")
         << s << TSinglePoint{200, 100} << 360.0 << 350.0f << 0 << 1 << -10.0f;
     QTest::newRow("wrap: bearing 10 course 350")
-        << s << Towards(s, 10, 100) << 10.0 << 350.0f << 0 << 1 << -20.0f;
+        << s << PointOnRadial(s, 10, 100) << 10.0 << 350.0f << 0 << 1 << -20.0f;
     QTest::newRow("wrap: bearing 350 course 10")
-        << s << Towards(s, 350, 100) << 350.0 << 10.0f << 0 << 1 << 20.0f;
+        << s << PointOnRadial(s, 350, 100) << 350.0 << 10.0f << 0 << 1 << 20.0f;
     QTest::newRow("exactly +90 counts FROM")
         << s << TSinglePoint{300, 200} << 90.0 << 0.0f << 0 << 1 << -90.0f;
     QTest::newRow("exactly -90 counts FROM")
         << s << TSinglePoint{100, 200} << 270.0 << 0.0f << 0 << 1 << 90.0f;
     QTest::newRow("opposite course: TO 0") << s << TSinglePoint{200, 300} << 180.0 << 0.0f << 0 << 0 << 0.0f;
-    QTest::newRow("state 2 stays 2") << s << Towards(s, 100, 100) << 100.0 << 90.0f << 2 << 2 << 0.0f;
+    QTest::newRow("state 2 stays 2") << s << PointOnRadial(s, 100, 100) << 100.0 << 90.0f << 2 << 2 << 0.0f;
     QTest::newRow("state 2 stays 2 on TO side")
         << s << TSinglePoint{200, 300} << 180.0 << 0.0f << 2 << 2 << 0.0f;
 }
@@ -149,6 +133,37 @@ void TestGeometry::radialAndDeviation() {
     const float d = CourseDeviation(s, static_cast<float>(angle), course);
     QCOMPARE(s, state);
     QVERIFY2(std::fabs(d - deviation) < 1e-3f, qPrintable(QString::number(d)));
+}
+
+// North up, y down: radial 090 lies to the east, 180 below the station.
+void TestGeometry::pointOnRadial_data() {
+    QTest::addColumn<float>("radial");
+    QTest::addColumn<float>("distance");
+    QTest::addColumn<TSinglePoint>("expected");
+    QTest::newRow("north") << 0.0f << 50.0f << TSinglePoint{200, 150};
+    QTest::newRow("360 is north") << 360.0f << 50.0f << TSinglePoint{200, 150};
+    QTest::newRow("east") << 90.0f << 50.0f << TSinglePoint{250, 200};
+    QTest::newRow("south") << 180.0f << 50.0f << TSinglePoint{200, 250};
+    QTest::newRow("west") << 270.0f << 50.0f << TSinglePoint{150, 200};
+    QTest::newRow("north-east") << 45.0f << 100.0f << TSinglePoint{270.71068f, 129.28932f};
+    QTest::newRow("distance 0 is the station") << 123.0f << 0.0f << TSinglePoint{200, 200};
+}
+
+void TestGeometry::pointOnRadial() {
+    QFETCH(float, radial);
+    QFETCH(float, distance);
+    QFETCH(TSinglePoint, expected);
+    const TSinglePoint station{200, 200};
+    const TSinglePoint p = PointOnRadial(station, radial, distance);
+    QVERIFY2(std::fabs(p.X - expected.X) < 1e-3f && std::fabs(p.Y - expected.Y) < 1e-3f,
+             qPrintable(QStringLiteral("%1, %2").arg(p.X).arg(p.Y)));
+    if (distance > 0) {
+        // And back: the bearing of the point as seen from the station.
+        long double dx = 0, dy = 0, angle = 0;
+        BearingBetween(station, p, dx, dy, angle);
+        QVERIFY2(std::fabs(double(angle) - (radial == 0.0f ? 360.0 : double(radial))) < 1e-3,
+                 qPrintable(QString::number(double(angle))));
+    }
 }
 
 void TestGeometry::thickLine_data() {
@@ -204,7 +219,7 @@ void TestGeometry::thickLineRefusesDegenerateInput() {
     Bitmap32 bitmap(30, 30);
     bitmap.Clear();
     DrawThickLine(bitmap, 0xFFFF0000, x1, y1, x2, y2, 5.0f);
-    QCOMPARE(InkedCount(bitmap), 0);
+    QCOMPARE(CountIn(bitmap, IsInked), 0);
 }
 
 // Needle through (50, 50), L 40, head length 10: the head (wide) lies at the
@@ -257,11 +272,11 @@ void TestGeometry::needleOutlineIsHollowAndPointsAlongTheta() {
     QVERIFY2(Blank(bitmap, 50, 50), "the shaft is hollow");
     QVERIFY2(Blank(bitmap, 84, 50), "the head is hollow");
     // Shaft side lines 4 px above and below the axis, the head's base 8 px.
-    QVERIFY2(Alpha(bitmap, 50, 46) > 0x40, "shaft edge");
-    QVERIFY2(Alpha(bitmap, 50, 54) > 0x40, "shaft edge");
-    QVERIFY2(Alpha(bitmap, 78, 44) > 0x40, "base of the head");
+    QVERIFY2(AlphaAt(bitmap, 50, 46) > 0x40, "shaft edge");
+    QVERIFY2(AlphaAt(bitmap, 50, 54) > 0x40, "shaft edge");
+    QVERIFY2(AlphaAt(bitmap, 78, 44) > 0x40, "base of the head");
     QVERIFY2(Blank(bitmap, 20, 42), "no head at the tail side");
-    QVERIFY2(Alpha(bitmap, 14, 50) > 0x40, "tail stroke on the axis");
+    QVERIFY2(AlphaAt(bitmap, 14, 50) > 0x40, "tail stroke on the axis");
 }
 
 QTEST_MAIN(TestGeometry)
