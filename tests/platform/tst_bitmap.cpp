@@ -1,4 +1,5 @@
 #include "platform/Bitmap32.h"
+#include "tests/support/pixelprobe.h"
 #include "tests/support/testsupport.h"
 
 #include <QPointF>
@@ -19,39 +20,19 @@ constexpr TColor32 kWhite = 0xFFFFFFFF;
 using Points = std::vector<TSinglePoint>;
 using DrawFn = std::function<void(Bitmap32&)>;
 
-int Alpha(const Bitmap32& b, int x, int y) {
-    return static_cast<int>(b.Pixel(x, y) >> 24);
-}
-
-int CountInked(const Bitmap32& b) {
-    int n = 0;
-    for (int y = 0; y < b.Height(); ++y)
-        for (int x = 0; x < b.Width(); ++x)
-            if (b.Pixel(x, y) != 0) ++n;
-    return n;
-}
-
 // Alpha-weighted centre of the ink (in pixel-centre coordinates +0.5, the
 // same frame as the sub-pixel drawing coordinates of text).
 QPointF InkCentre(const Bitmap32& b) {
     double sx = 0, sy = 0, sum = 0;
     for (int y = 0; y < b.Height(); ++y) {
         for (int x = 0; x < b.Width(); ++x) {
-            const double a = Alpha(b, x, y);
+            const double a = AlphaAt(b, x, y);
             sx += a * (x + 0.5);
             sy += a * (y + 0.5);
             sum += a;
         }
     }
     return sum > 0 ? QPointF(sx / sum, sy / sum) : QPointF(-1, -1);
-}
-
-QRect InkBounds(const Bitmap32& b) {
-    QRect r;
-    for (int y = 0; y < b.Height(); ++y)
-        for (int x = 0; x < b.Width(); ++x)
-            if (Alpha(b, x, y) > 0) r |= QRect(x, y, 1, 1);
-    return r;
 }
 
 } // namespace
@@ -120,7 +101,7 @@ void TestBitmap::lineLeavesOutItsEndPixel() {
                 QStringLiteral("step %1 at %2,%3: %4").arg(k).arg(x).arg(y).arg(ColorName(b.Pixel(x, y)))));
     }
     QCOMPARE(ColorName(b.Pixel(to.x(), to.y())), ColorName(0));
-    QCOMPARE(CountInked(b), steps);
+    QCOMPARE(CountIn(b, IsInked), steps);
 }
 
 void TestBitmap::lineSpreadsSubPixelPosition_data() {
@@ -145,8 +126,8 @@ void TestBitmap::lineSpreadsSubPixelPosition() {
         b.LineAA(1, 4 + offset, 8, 4 + offset, kWhite);
     const QPoint nearPx = vertical ? QPoint(4, 5) : QPoint(5, 4);
     const QPoint farPx = vertical ? QPoint(5, 5) : QPoint(5, 5);
-    QVERIFY(std::abs(Alpha(b, nearPx.x(), nearPx.y()) - nearAlpha) <= 1);
-    QVERIFY(std::abs(Alpha(b, farPx.x(), farPx.y()) - farAlpha) <= 1);
+    QVERIFY(std::abs(AlphaAt(b, nearPx.x(), nearPx.y()) - nearAlpha) <= 1);
+    QVERIFY(std::abs(AlphaAt(b, farPx.x(), farPx.y()) - farAlpha) <= 1);
 }
 
 void TestBitmap::lineClipsAndSurvivesWildCoordinates_data() {
@@ -173,9 +154,9 @@ void TestBitmap::lineClipsAndSurvivesWildCoordinates() {
     // A steep line one pixel off the vertical still touches two columns on
     // some rows; what matters is that every visible row got its step.
     if (std::abs(to.y() - from.y()) > std::abs(to.x() - from.x()))
-        QVERIFY(CountInked(b) >= inked);
+        QVERIFY(CountIn(b, IsInked) >= inked);
     else
-        QCOMPARE(CountInked(b), inked);
+        QCOMPARE(CountIn(b, IsInked), inked);
 }
 
 void TestBitmap::dashPatternCarriesOverAndRestarts() {
@@ -215,8 +196,8 @@ void TestBitmap::polylineDoesNotDoubleBlendJoints() {
     Bitmap32 b(10, 10);
     b.PolylineAA({{1, 1}, {6, 1}, {6, 6}}, 0x80FF0000);
     // The corner is drawn once, by the second segment, at the colour's own alpha.
-    QCOMPARE(Alpha(b, 6, 1), 128);
-    QCOMPARE(Alpha(b, 5, 1), 128);
+    QCOMPARE(AlphaAt(b, 6, 1), 128);
+    QCOMPARE(AlphaAt(b, 5, 1), 128);
     QCOMPARE(b.Pixel(6, 6), 0u);
 }
 
@@ -266,7 +247,7 @@ void TestBitmap::polygonCoverage() {
     QFETCH(int, alpha);
     Bitmap32 b(20, 20);
     b.PolygonAA(points, kRed);
-    QVERIFY2(std::abs(Alpha(b, probe.x(), probe.y()) - alpha) <= 2,
+    QVERIFY2(std::abs(AlphaAt(b, probe.x(), probe.y()) - alpha) <= 2,
              qPrintable(ColorName(b.Pixel(probe.x(), probe.y()))));
 }
 
@@ -317,7 +298,8 @@ void TestBitmap::roundShapes() {
         break;
     }
     if (inked)
-        QVERIFY2(Alpha(b, probe.x(), probe.y()) > 200, qPrintable(ColorName(b.Pixel(probe.x(), probe.y()))));
+        QVERIFY2(AlphaAt(b, probe.x(), probe.y()) > 200,
+                 qPrintable(ColorName(b.Pixel(probe.x(), probe.y()))));
     else
         QCOMPARE(ColorName(b.Pixel(probe.x(), probe.y())), ColorName(0));
 }
@@ -339,7 +321,7 @@ void TestBitmap::dotSpreadsOnePixel() {
     QFETCH(int, alpha);
     Bitmap32 b(10, 10);
     b.DotAA(at.x(), at.y(), kWhite);
-    QVERIFY(std::abs(Alpha(b, pixel.x(), pixel.y()) - alpha) <= 1);
+    QVERIFY(std::abs(AlphaAt(b, pixel.x(), pixel.y()) - alpha) <= 1);
 }
 
 void TestBitmap::wildCoordinatesAreHarmless_data() {
@@ -374,7 +356,7 @@ void TestBitmap::wildCoordinatesAreHarmless() {
     QFETCH(bool, inksAll);
     Bitmap32 b(10, 10);
     draw(b);
-    QCOMPARE(CountInked(b), inksAll ? 100 : 0);
+    QCOMPARE(CountIn(b, IsInked), inksAll ? 100 : 0);
 }
 
 void TestBitmap::integerShapes() {
@@ -397,15 +379,15 @@ void TestBitmap::integerShapes() {
     QCOMPARE(b.Pixel(7, 3), kBlue);
     QCOMPARE(b.Pixel(2, 8), kBlue);
     QCOMPARE(b.Pixel(4, 5), 0u);
-    QCOMPARE(CountInked(b), 2 * 6 + 2 * 4);
+    QCOMPARE(CountIn(b, IsInked), 2 * 6 + 2 * 4);
 
     b.Fill(0);
     b.VertLine(3, 9, 2, kGreen);
     QCOMPARE(b.Pixel(3, 2), kGreen);
     QCOMPARE(b.Pixel(3, 9), kGreen);
-    QCOMPARE(CountInked(b), 8);
+    QCOMPARE(CountIn(b, IsInked), 8);
     b.VertLine(20, 0, 5, kGreen); // off the bitmap: nothing, no crash
-    QCOMPARE(CountInked(b), 8);
+    QCOMPARE(CountIn(b, IsInked), 8);
 }
 
 void TestBitmap::pixelReadsUnpremultiplied() {

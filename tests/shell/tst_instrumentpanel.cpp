@@ -2,6 +2,7 @@
 // driven through the real controls of a main window.
 #include "shell/ValuePanel.h"
 #include "tests/support/mainformfixture.h"
+#include "tests/support/pixelprobe.h"
 #include "tests/support/sceneactions.h"
 #include "world/I_Flugzeug.h"
 #include "world/I_Stations.h"
@@ -41,14 +42,6 @@ void AddStations(TfrmMainTalvex& form) {
         x += 100;
     }
     form.ActivePlane()->SetPosition(TSinglePoint{600, 250});
-}
-
-int Bits(const Bitmap32& bitmap) {
-    int n = 0;
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            n += (bitmap.Pixel(x, y) >> 24) ? 1 : 0;
-    return n;
 }
 
 } // namespace
@@ -198,7 +191,7 @@ void TestInstrumentPanel::tuningRetuningAndTuningAgain() {
     QCOMPARE(std::dynamic_pointer_cast<TSubject>(vor1)->ObserverCount(), 0);
     QCOMPARE(std::dynamic_pointer_cast<TSubject>(vor2)->ObserverCount(), observers);
     // The map shows the radial of the station now tuned, at once.
-    QVERIFY(Bits(form->RadialLayer->Bitmap()) > 0);
+    QVERIFY(CountIn(form->RadialLayer->Bitmap(), IsInked) > 0);
 }
 
 void TestInstrumentPanel::twoInstrumentsOnOneStation() {
@@ -223,7 +216,7 @@ void TestInstrumentPanel::replacingVagByHsiGivesAnUntunedHsi() {
     AddStations(*form);
     ClickButton(*form, "sbVOR2");
     QVERIFY(Pick(*form, "cbFreq2", "VOR 2"));
-    QVERIFY(Bits(form->RadialLayer->Bitmap()) > 0);
+    QVERIFY(CountIn(form->RadialLayer->Bitmap(), IsInked) > 0);
     ClickButton(*form, "sbHSI2");
     QVERIFY(Down(*form, "sbHSI2"));
     QVERIFY(!Down(*form, "sbVOR2"));
@@ -231,7 +224,7 @@ void TestInstrumentPanel::replacingVagByHsiGivesAnUntunedHsi() {
     QVERIFY(Tuned(*form, 1)->GetStation().isEmpty());
     QCOMPARE(Chosen(*form, "cbFreq2"), QString());
     // The VAG's radial left the map with it.
-    QCOMPARE(Bits(form->RadialLayer->Bitmap()), 0);
+    QCOMPARE(CountIn(form->RadialLayer->Bitmap(), IsInked), 0);
 }
 
 void TestInstrumentPanel::raisingThePressedRmiEmptiesTheSlot() {
@@ -381,7 +374,7 @@ void TestInstrumentPanel::rmiOptionReplacesTheActiveAircraftsRmis() {
     QCOMPARE(form->Flugzeuge[0]->GetInstrument(2), other);
     QCOMPARE(other->GetTyp(), icRMI2);
     // Its bearing lines went with the replaced RMI.
-    QCOMPARE(Bits(form->RadialLayer->Bitmap()), 0);
+    QCOMPARE(CountIn(form->RadialLayer->Bitmap(), IsInked), 0);
     // A new RMI follows the option; on again, the one-needle RMI becomes a two-needle one.
     ClickButton(*form, "sbRMI3");
     QCOMPARE(form->Flugzeuge[1]->GetInstrument(2)->GetTyp(), icRMI);

@@ -3,6 +3,7 @@
 #include "platform/ImageSurface.h"
 #include "shell/ZufPosForm.h"
 #include "tests/support/mainformfixture.h"
+#include "tests/support/pixelprobe.h"
 #include "tests/support/sceneactions.h"
 #include "world/I_Flugzeug.h"
 #include "world/I_Stations.h"
@@ -29,15 +30,9 @@ void Release(ImageSurface* map, QPoint at) {
     QTest::mouseRelease(map, Qt::LeftButton, Qt::NoModifier, at);
 }
 
-int Blue(const Bitmap32& bitmap) {
-    int n = 0;
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x) {
-            // Anti-aliased: any strong enough pixel of pure blue.
-            const TColor32 p = bitmap.Pixel(x, y);
-            n += (p >> 24) > 0x60 && (p & 0xFFFF00) == 0 ? 1 : 0;
-        }
-    return n;
+// Anti-aliased: any strong enough pixel of pure blue.
+bool StrongBlue(TColor32 p) {
+    return (p >> 24) > 0x60 && (p & 0xFFFF00) == 0;
 }
 
 } // namespace
@@ -313,12 +308,12 @@ void TestMapEditor::hidingTheAircraft() {
     form->Flugzeuge[0]->SetPosition(TSinglePoint{300, 100});
     ClickButton(*form, "sbRBI2");
     QVERIFY(Pick(*form, "cbFreq2", "NDB 1"));
-    QVERIFY(Blue(form->RadialLayer->Bitmap()) > 100);
+    QVERIFY(CountIn(form->RadialLayer->Bitmap(), StrongBlue) > 100);
     QCOMPARE(form->btnVisible->text(), QStringLiteral("Flugzeug unsichtbar"));
     ClickButton(*form, "btnVisible");
     QVERIFY(!form->Flugzeuge[0]->GetVisible());
     QCOMPARE(form->btnVisible->text(), QStringLiteral("Flugzeug sichtbar"));
-    QCOMPARE(Blue(form->RadialLayer->Bitmap()), 0);
+    QCOMPARE(CountIn(form->RadialLayer->Bitmap(), StrongBlue), 0);
     // Hidden, it still drags and drives its instruments.
     Press(form->ImgNav, QPoint(300, 100));
     MoveHeld(form->ImgNav, QPoint(300, 200));
@@ -326,7 +321,7 @@ void TestMapEditor::hidingTheAircraft() {
     QCOMPARE(form->Flugzeuge[0]->GetPosition(), (TSinglePoint{300, 200}));
     ClickButton(*form, "btnVisible");
     QCOMPARE(form->btnVisible->text(), QStringLiteral("Flugzeug unsichtbar"));
-    QVERIFY(Blue(form->RadialLayer->Bitmap()) > 100);
+    QVERIFY(CountIn(form->RadialLayer->Bitmap(), StrongBlue) > 100);
     // The caption follows the aircraft that becomes active.
     ClickButton(*form, "btnVisible");
     ClickButton(*form, "btnAddFlugzeug");
@@ -368,16 +363,16 @@ void TestMapEditor::optionsSwitchTheLines() {
         const TColor32 p = form->RadialLayer->Bitmap().Pixel(500, 100);
         return (p >> 24) > 0x60 && (p & 0xFF00) != 0;
     };
-    QVERIFY(Blue(form->RadialLayer->Bitmap()) > 100);
+    QVERIFY(CountIn(form->RadialLayer->Bitmap(), StrongBlue) > 100);
     QVERIFY(green());
     form->mm2OptShowRB->trigger();
-    QCOMPARE(Blue(form->RadialLayer->Bitmap()), 0);
+    QCOMPARE(CountIn(form->RadialLayer->Bitmap(), StrongBlue), 0);
     QVERIFY(green());
     form->mm2OptShowRadials->trigger();
     QVERIFY(!green());
     form->mm2OptShowRB->trigger();
     form->mm2OptShowRadials->trigger();
-    QVERIFY(Blue(form->RadialLayer->Bitmap()) > 100);
+    QVERIFY(CountIn(form->RadialLayer->Bitmap(), StrongBlue) > 100);
     QVERIFY(green());
 }
 

@@ -67,6 +67,28 @@ int CountIn(const QImage& image, const QRect& rect, const ColorTest& test) {
     return n;
 }
 
+int AlphaAt(const Bitmap32& bitmap, int x, int y) {
+    return static_cast<int>(bitmap.Pixel(x, y) >> 24);
+}
+
+int CountIn(const Bitmap32& bitmap, const ColorTest& test) {
+    int n = 0;
+    for (int y = 0; y < bitmap.Height(); ++y)
+        for (int x = 0; x < bitmap.Width(); ++x)
+            if (test(bitmap.Pixel(x, y))) ++n;
+    return n;
+}
+
+QRect InkBounds(const Bitmap32& bitmap, const QRect& within) {
+    const QRect all(0, 0, bitmap.Width(), bitmap.Height());
+    const QRect r = within.isEmpty() ? all : within.intersected(all);
+    QRect box;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (AlphaAt(bitmap, x, y) > 0) box |= QRect(x, y, 1, 1);
+    return box;
+}
+
 float YellowCentreX(const QImage& image, int y, int x0, int x1) {
     double sum = 0, weight = 0;
     for (int x = x0; x <= x1; ++x) {

@@ -34,6 +34,15 @@ TColor32 PixelAt(const QImage& image, const TSinglePoint& p);
 bool AnyNear(const QImage& image, const TSinglePoint& p, int radius, const ColorTest& test);
 // How many pixels inside the rectangle pass the test.
 int CountIn(const QImage& image, const QRect& rect, const ColorTest& test);
+
+// The same probes on a bitmap itself, colours as its Pixel gives them.
+// The alpha of the pixel (0 see-through, 255 opaque).
+int AlphaAt(const Bitmap32& bitmap, int x, int y);
+// How many pixels of the whole bitmap pass the test.
+int CountIn(const Bitmap32& bitmap, const ColorTest& test);
+// The smallest rectangle holding every pixel with any ink (alpha above
+// zero) inside `within` (the whole bitmap when empty); empty when none.
+QRect InkBounds(const Bitmap32& bitmap, const QRect& within = {});
 // Centre of the yellow in row y between x0 and x1, weighted by how yellow
 // each pixel is (pixel centres at x + 0.5); negative when there is none.
 float YellowCentreX(const QImage& image, int y, int x0, int x1);

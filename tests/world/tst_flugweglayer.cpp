@@ -1,4 +1,5 @@
 #include "platform/ImageSurface.h"
+#include "tests/support/pixelprobe.h"
 #include "world/FlugwegLayer.h"
 #include "world/I_Flugzeug.h"
 #include "world/InstrumentFactory.h"
@@ -11,14 +12,6 @@ namespace {
 
 bool Inked(const Bitmap32& bitmap, int x, int y) {
     return (bitmap.Pixel(x, y) >> 24) != 0;
-}
-
-int InkedPixels(const Bitmap32& bitmap) {
-    int n = 0;
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            n += Inked(bitmap, x, y) ? 1 : 0;
-    return n;
 }
 
 // Flies one step along the heading, as the animation does.
@@ -109,7 +102,7 @@ void TestFlugwegLayer::recordsWhileHiddenAndShowsWhenSwitchedOn() {
     QVERIFY(!m_track->Shown());
     QVERIFY(!m_track->Layer()->Visible());
     Fly(*plane, 200, 1, 0);
-    QCOMPARE(InkedPixels(m_track->Layer()->Bitmap()), 0);
+    QCOMPARE(CountIn(m_track->Layer()->Bitmap(), IsInked), 0);
     QCOMPARE(plane->Flugweg().Size(), std::size_t(2));
     m_track->SetShown(true);
     QVERIFY(Inked(m_track->Layer()->Bitmap(), 200, 300));
@@ -159,7 +152,7 @@ void TestFlugwegLayer::clearingAndJumping() {
     QCOMPARE(plane->Flugweg().Stuecke().size(), std::size_t(2));
 
     m_track->ClearTrack();
-    QCOMPARE(InkedPixels(bitmap), 0);
+    QCOMPARE(CountIn(bitmap, IsInked), 0);
     QCOMPARE(plane->Flugweg().Size(), std::size_t(1));
     Fly(*plane, 20, 1, 0);
     QVERIFY(Inked(bitmap, 510, 350));

@@ -1,4 +1,5 @@
 #include "platform/ImageSurface.h"
+#include "tests/support/pixelprobe.h"
 #include "tests/support/recordingobserver.h"
 #include "tests/support/testsupport.h"
 #include "world/I_Flugzeug.h"
@@ -145,14 +146,6 @@ std::shared_ptr<TFakeInstrument> Fake(const std::shared_ptr<IInstrument>& instru
 int SlotType(TFlugzeug& plane, int slot) {
     auto instrument = plane.GetInstrument(slot);
     return instrument ? instrument->GetTyp() : -1;
-}
-
-int InkedPixels(const Bitmap32& bitmap) {
-    int n = 0;
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            n += (bitmap.Pixel(x, y) >> 24) != 0 ? 1 : 0;
-    return n;
 }
 
 } // namespace
@@ -394,14 +387,14 @@ void TestFlugzeug::symbolPointsAlongHeading() {
 void TestFlugzeug::invisibleAircraftLeavesEmptyLayer() {
     auto plane = NewPlane();
     plane->SetSelected(true);
-    QVERIFY(InkedPixels(plane->Layer()->Bitmap()) > 100);
+    QVERIFY(CountIn(plane->Layer()->Bitmap(), IsInked) > 100);
     plane->SetVisible(false);
     QVERIFY(!plane->GetVisible());
-    QCOMPARE(InkedPixels(plane->Layer()->Bitmap()), 0);
+    QCOMPARE(CountIn(plane->Layer()->Bitmap(), IsInked), 0);
     plane->SetValue(90); // turning while hidden draws nothing either
-    QCOMPARE(InkedPixels(plane->Layer()->Bitmap()), 0);
+    QCOMPARE(CountIn(plane->Layer()->Bitmap(), IsInked), 0);
     plane->SetVisible(true);
-    QVERIFY(InkedPixels(plane->Layer()->Bitmap()) > 100);
+    QVERIFY(CountIn(plane->Layer()->Bitmap(), IsInked) > 100);
 }
 
 void TestFlugzeug::selectionShowsAndHidesInstruments() {

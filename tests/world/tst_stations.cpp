@@ -20,14 +20,6 @@ std::shared_ptr<TStation> MakeStation(const QString& typ, ImageSurface* surface,
     return TNDB_S::Create(surface, pos, freq, tag);
 }
 
-int CountExactly(const Bitmap32& bitmap, TColor32 colour) {
-    int n = 0;
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            n += bitmap.Pixel(x, y) == colour ? 1 : 0;
-    return n;
-}
-
 // Visible pixels drawn in red (also where anti-aliasing mixed it with the
 // white background) and those drawn in grey.
 struct TInk {
@@ -35,27 +27,24 @@ struct TInk {
     int Grey = 0;
 };
 
-TInk CountInk(const Bitmap32& bitmap) {
-    TInk ink;
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x) {
-            const QColor c = QColor::fromRgba(bitmap.Pixel(x, y));
-            if (c.alpha() == 0) continue;
-            if (c.red() - c.green() > 40 && std::abs(c.green() - c.blue()) < 8) ++ink.Red;
-            // Faint edges next to white cannot tell red from grey.
-            if (c.red() < 230 && std::abs(c.red() - c.green()) < 8 && std::abs(c.green() - c.blue()) < 8)
-                ++ink.Grey;
-        }
-    return ink;
+bool RedInk(TColor32 pixel) {
+    const QColor c = QColor::fromRgba(pixel);
+    return c.alpha() != 0 && c.red() - c.green() > 40 && std::abs(c.green() - c.blue()) < 8;
 }
 
-// Bounding box of the visible pixels in the given rows.
-QRect InkBox(const Bitmap32& bitmap, int firstRow, int lastRow) {
-    QRect box;
-    for (int y = firstRow; y <= lastRow; ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            if ((bitmap.Pixel(x, y) >> 24) != 0) box |= QRect(x, y, 1, 1);
-    return box;
+// Faint edges next to white cannot tell red from grey.
+bool GreyInk(TColor32 pixel) {
+    const QColor c = QColor::fromRgba(pixel);
+    return c.alpha() != 0 && c.red() < 230 && std::abs(c.red() - c.green()) < 8 &&
+           std::abs(c.green() - c.blue()) < 8;
+}
+
+TInk CountInk(const Bitmap32& bitmap) {
+    return {CountIn(bitmap, RedInk), CountIn(bitmap, GreyInk)};
+}
+
+ColorTest Exactly(TColor32 colour) {
+    return [colour](TColor32 pixel) { return pixel == colour; };
 }
 } // namespace
 
@@ -163,8 +152,8 @@ void TestStations::colourFollowsObservers() {
         const TInk ink = CountInk(bitmap);
         QVERIFY2((red ? ink.Red : ink.Grey) > 20, when);
         QVERIFY2((red ? ink.Grey : ink.Red) == 0, when);
-        QVERIFY2(CountExactly(bitmap, 0xFFFFFFFF) == 0, when);
-        QVERIFY2(CountExactly(bitmap, 0x00000000) > 1000, when); // the background is see-through
+        QVERIFY2(CountIn(bitmap, Exactly(0xFFFFFFFF)) == 0, when);
+        QVERIFY2(CountIn(bitmap, Exactly(0x00000000)) > 1000, when); // the background is see-through
     };
     check(false, "new");
 
@@ -203,7 +192,7 @@ void TestStations::labelIsCentredAboveTheSymbol() {
     const QSize text = station->TextSize();
     QCOMPARE(text, bitmap.TextExtent(typ + " " + freq));
 
-    const QRect label = InkBox(bitmap, 0, 19);
+    const QRect label = InkBounds(bitmap, QRect(0, 0, bitmap.Width(), 20)); // rows 0 to 19
     QVERIFY(!label.isEmpty());
     if (text.width() >= 50) {
         // Centred, so cut off on both sides.
