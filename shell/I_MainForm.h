@@ -188,7 +188,9 @@ private:
     QToolButton* MakeTypeButton(QWidget* row, const char* name, const QString& caption, int x, int width,
                                 const QString& hint, int slot, int typeCode);
     QComboBox* MakeStationSelector(QWidget* row, const char* name, int x, int width, int slotCode);
-    QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry);
+    // A push button whose click calls `click` of this window.
+    QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry,
+                            void (TfrmMainTalvex::*click)());
     QToolButton* MakeSpeedButton(QWidget* parent, const char* name, const QString& caption, int x,
                                  const QString& hint);
 

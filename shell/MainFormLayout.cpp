@@ -282,11 +282,12 @@ void TfrmMainTalvex::BuildValuePanels(QWidget* panel) {
 }
 
 QPushButton* TfrmMainTalvex::MakeButton(QWidget* parent, const char* name, const QString& caption,
-                                        const QRect& geometry) {
+                                        const QRect& geometry, void (TfrmMainTalvex::*click)()) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(geometry);
     button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, click);
     return button;
 }
 
@@ -310,60 +311,56 @@ void TfrmMainTalvex::BuildControlColumn(QWidget* panel) {
     auto* add = new QGroupBox(QStringLiteral("Hinzufügen"), Panel1);
     add->setObjectName(QStringLiteral("gbHinzufuegen"));
     add->setGeometry(3, 24, 161, 58);
-    btnVORadd = MakeButton(add, "btnVORadd", QStringLiteral("VOR"), QRect(6, 24, 42, 25));
-    btnNDBAdd = MakeButton(add, "btnNDBAdd", QStringLiteral("NDB"), QRect(52, 24, 42, 25));
-    btnAddFlugzeug = MakeButton(add, "btnAddFlugzeug", QStringLiteral("Flugzeug"), QRect(98, 24, 57, 25));
+    btnVORadd = MakeButton(add, "btnVORadd", QStringLiteral("VOR"), QRect(6, 24, 42, 25),
+                           &TfrmMainTalvex::btnVORaddClick);
+    btnNDBAdd = MakeButton(add, "btnNDBAdd", QStringLiteral("NDB"), QRect(52, 24, 42, 25),
+                           &TfrmMainTalvex::btnNDBAddClick);
+    btnAddFlugzeug = MakeButton(add, "btnAddFlugzeug", QStringLiteral("Flugzeug"), QRect(98, 24, 57, 25),
+                                &TfrmMainTalvex::btnAddFlugzeugClick);
 
     auto* random = new QGroupBox(QStringLiteral("Zufallsposition"), Panel1);
     random->setObjectName(QStringLiteral("gbZufallsposition"));
     random->setGeometry(3, 88, 161, 58);
-    btnRdmPosVOR = MakeButton(random, "btnRdmPosVOR", QStringLiteral("VOR"), QRect(6, 24, 42, 25));
-    btnRdmPosNDB = MakeButton(random, "btnRdmPosNDB", QStringLiteral("NDB"), QRect(52, 24, 42, 25));
-    btnRdmPos = MakeButton(random, "btnRdmPos", QStringLiteral("Flugzeug"), QRect(98, 24, 57, 25));
+    btnRdmPosVOR = MakeButton(random, "btnRdmPosVOR", QStringLiteral("VOR"), QRect(6, 24, 42, 25),
+                              &TfrmMainTalvex::btnRdmPosVORClick);
+    btnRdmPosNDB = MakeButton(random, "btnRdmPosNDB", QStringLiteral("NDB"), QRect(52, 24, 42, 25),
+                              &TfrmMainTalvex::btnRdmPosNDBClick);
+    btnRdmPos = MakeButton(random, "btnRdmPos", QStringLiteral("Flugzeug"), QRect(98, 24, 57, 25),
+                           &TfrmMainTalvex::btnRdmPosClick);
     // Nothing to move until the first station of the type exists.
     btnRdmPosVOR->setEnabled(false);
     btnRdmPosNDB->setEnabled(false);
-    connect(btnVORadd, &QPushButton::clicked, this, &TfrmMainTalvex::btnVORaddClick);
-    connect(btnNDBAdd, &QPushButton::clicked, this, &TfrmMainTalvex::btnNDBAddClick);
-    connect(btnAddFlugzeug, &QPushButton::clicked, this, &TfrmMainTalvex::btnAddFlugzeugClick);
-    connect(btnRdmPosVOR, &QPushButton::clicked, this, &TfrmMainTalvex::btnRdmPosVORClick);
-    connect(btnRdmPosNDB, &QPushButton::clicked, this, &TfrmMainTalvex::btnRdmPosNDBClick);
-    connect(btnRdmPos, &QPushButton::clicked, this, &TfrmMainTalvex::btnRdmPosClick);
 
     auto* animation = new QGroupBox(QStringLiteral("Animation"), Panel1);
     animation->setObjectName(QStringLiteral("gbAnimation"));
     animation->setGeometry(4, 160, 160, 86);
-    btnAnimStart = MakeButton(animation, "btnAnimStart", QStringLiteral("Start"), QRect(6, 22, 47, 25));
-    btnAnimStop = MakeButton(animation, "btnAnimStop", QStringLiteral("Stopp"), QRect(57, 22, 47, 25));
-    btnAnimReset = MakeButton(animation, "btnAnimReset", QStringLiteral("Reset"), QRect(108, 22, 46, 25));
+    btnAnimStart = MakeButton(animation, "btnAnimStart", QStringLiteral("Start"), QRect(6, 22, 47, 25),
+                              &TfrmMainTalvex::btnAnimStartClick);
+    btnAnimStop = MakeButton(animation, "btnAnimStop", QStringLiteral("Stopp"), QRect(57, 22, 47, 25),
+                             &TfrmMainTalvex::btnAnimStopClick);
+    btnAnimReset = MakeButton(animation, "btnAnimReset", QStringLiteral("Reset"), QRect(108, 22, 46, 25),
+                              &TfrmMainTalvex::btnAnimResetClick);
     btnAnimStop->setEnabled(false);
     btnAnimReset->setEnabled(false);
-    connect(btnAnimStart, &QPushButton::clicked, this, &TfrmMainTalvex::btnAnimStartClick);
-    connect(btnAnimStop, &QPushButton::clicked, this, &TfrmMainTalvex::btnAnimStopClick);
-    connect(btnAnimReset, &QPushButton::clicked, this, &TfrmMainTalvex::btnAnimResetClick);
 
-    const std::array<int, 5> xs{6, 36, 66, 96, 127};
-    sbSpeed[0] = MakeSpeedButton(animation, SpeedSteps[0].Name, QLatin1String(SpeedSteps[0].Caption), xs[0],
-                                 QString::fromUtf8(SpeedSteps[0].Hint));
-    sbSpeed[1] = MakeSpeedButton(animation, SpeedSteps[1].Name, QLatin1String(SpeedSteps[1].Caption), xs[1],
-                                 QString::fromUtf8(SpeedSteps[1].Hint));
-    sbV =
-        MakeSpeedButton(animation, "sbV", QStringLiteral("Val"), xs[2],
-                        QStringLiteral("Wert eingeben|öffnet Dialogfester zum Eingeben der Geschwindigkeit  "
-                                       "als Wert"));
-    sbSpeed[2] = MakeSpeedButton(animation, SpeedSteps[2].Name, QLatin1String(SpeedSteps[2].Caption), xs[3],
-                                 QString::fromUtf8(SpeedSteps[2].Hint));
-    sbSpeed[3] = MakeSpeedButton(animation, SpeedSteps[3].Name, QLatin1String(SpeedSteps[3].Caption), xs[4],
-                                 QString::fromUtf8(SpeedSteps[3].Hint));
+    // Left to right: the two steps down, the value button between them (also
+    // in the focus chain), the two steps up.
+    const std::array<int, 4> stepX{6, 36, 96, 127};
+    for (std::size_t i = 0; i < SpeedSteps.size(); ++i) {
+        if (i == 2)
+            sbV = MakeSpeedButton(animation, "sbV", QStringLiteral("Val"), 66,
+                                  QStringLiteral("Wert eingeben|öffnet Dialogfester zum Eingeben der "
+                                                 "Geschwindigkeit  als Wert"));
+        sbSpeed[i] = MakeSpeedButton(animation, SpeedSteps[i].Name, QLatin1String(SpeedSteps[i].Caption),
+                                     stepX[i], QString::fromUtf8(SpeedSteps[i].Hint));
+    }
     // The step buttons act on press and release (holding repeats), not on clicks.
     for (QToolButton* step : sbSpeed)
         step->installEventFilter(this);
     connect(sbV, &QToolButton::clicked, this, &TfrmMainTalvex::sbVClick);
 
-    btnVisible =
-        MakeButton(Panel1, "btnVisible", QStringLiteral("Flugzeug unsichtbar"), QRect(12, 256, 145, 25));
-    connect(btnVisible, &QPushButton::clicked, this, &TfrmMainTalvex::btnVisibleClick);
-    btnProgEnde =
-        MakeButton(Panel1, "btnProgEnde", QStringLiteral("Programm beenden"), QRect(12, 296, 145, 25));
-    connect(btnProgEnde, &QPushButton::clicked, this, &TfrmMainTalvex::btnProgEndeClick);
+    btnVisible = MakeButton(Panel1, "btnVisible", QStringLiteral("Flugzeug unsichtbar"),
+                            QRect(12, 256, 145, 25), &TfrmMainTalvex::btnVisibleClick);
+    btnProgEnde = MakeButton(Panel1, "btnProgEnde", QStringLiteral("Programm beenden"),
+                             QRect(12, 296, 145, 25), &TfrmMainTalvex::btnProgEndeClick);
 }
