@@ -4,6 +4,14 @@
 
 #include <array>
 
+// Integer rectangle with exclusive right and bottom edges, face pixels.
+struct TIntRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+};
+
 // Horizontal situation indicator: a compass card turned by the aircraft's
 // heading, a course arrow set to the selected course that turns with the
 // card, a deviation bar in the arrow's gap moving across eleven marks, a
@@ -13,14 +21,6 @@
 // Everything but the bar is painted into the hidden face layer (the cached
 // picture); the needle layer shows a copy of it with the bar, so a deviation
 // change recomposes only the needle layer.
-// Integer rectangle with exclusive right and bottom edges, face pixels.
-struct TIntRect {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-};
-
 class THSI : public TInstrumentMitStation, public IHSI, public IValueSetting, public IScaleHeading {
 public:
     static std::shared_ptr<THSI> Create(ImageSurface* image, int left, int top, int width,
@@ -38,9 +38,6 @@ public:
     float GetValue() override { return FCourse; }
     void SetValue(float value) override;
     void SetValueInc(int inc) override;
-
-    // Tuning shows the new station's indication at once, also when the
-    // station stands where the previous one stood.
 
     void Paint() override;
 
@@ -70,11 +67,11 @@ private:
     bool SetToFrom(int state, bool redraw);
     bool SetAblage(bool redraw, float value);
 
-    // A point given across (x, to the right of the arrow) and along (y,
-    // negative towards the head) the course axis, in face pixels.
     // The frame of the selected course on the card: origin at the dial centre,
     // -y along the course arrow, x to its right.
     QTransform CourseFrame() const;
+    // A point given across (x, to the right of the arrow) and along (y,
+    // negative towards the head) the course axis, in face pixels.
     TSinglePoint Local(float x, float y) const;
     void PaintCourseFace();
     void PaintDeviationBar();

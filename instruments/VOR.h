@@ -29,9 +29,6 @@ public:
     void SetValue(float value) override;
     void SetValueInc(int inc) override;
 
-    // Tuning shows the new station's indication at once, also when the
-    // station stands where the previous one stood.
-
     void Paint() override;
 
     BitmapLayer* GetZeigerLayer() const { return ZeigerLayer.get(); }
