@@ -167,7 +167,7 @@ QRect BoxOf(double x1, double y1, double x2, double y2, int margin) {
 void Bitmap32::ResetAccounting() {
     m_damage.Reset(Width(), Height());
     m_painted.Reset(Width(), Height());
-    m_scratch.Reset(Width(), Height());
+    m_redraw.Reset(Width(), Height());
 }
 
 void Bitmap32::Forget() {
@@ -421,15 +421,39 @@ void Bitmap32::VertLine(int x, int y1, int y2, TColor32 color) {
     Record(TKey(opVertLine).Add(x).Add(y1).Add(y2).Add(quint64(color)).Rect(QRect(QPoint(x, y1), QPoint(x, y2))));
 }
 
+namespace {
+
+// Major-axis steps of a line from (x1, y1) to (x2, y2) as the rasteriser
+// takes them: from the rounded start to the rounded end.
+double LineSteps(double x1, double y1, double x2, double y2) {
+    if (!Finite(x1) || !Finite(y1) || !Finite(x2) || !Finite(y2)) return 0;
+    const bool xMajor = std::fabs(x2 - x1) >= std::fabs(y2 - y1);
+    const double a1 = xMajor ? x1 : y1, a2 = xMajor ? x2 : y2;
+    return std::fabs(std::floor(a2 + 0.5) - std::floor(a1 + 0.5));
+}
+
+// The pattern entry a dashed line reaches after k steps from entry pos.
+std::size_t DashEntry(std::size_t pos, double k, std::size_t size) {
+    const auto n = static_cast<double>(size);
+    return static_cast<std::size_t>(std::fmod(static_cast<double>(pos) + std::fmod(k, n), n));
+}
+
+} // namespace
+
 // Wu-style rasteriser: one step per pixel along the major axis, integer
 // coordinates being pixel centres, the pixel of the end point left out. Each
 // step spreads the colour over the two pixels nearest the true line. Returns
 // the number of major-axis steps the whole (unclipped) line has, so that a
-// dash pattern advances as if every step had been drawn; colorAt gets the
-// step number (a double: lines may start far outside the bitmap).
+// dash pattern advances as if every step had been drawn. colorAt gets the
+// step number (a double: lines may start far outside the bitmap); it is
+// called once for every step on the bitmap, in order, the number rising by
+// one each time, so that a pattern can follow it without dividing. With a
+// clip, only pixels in its marked tiles are drawn, exactly as they would be
+// without it.
 template <typename ColorAt>
-double Bitmap32::RasterLine(double x1, double y1, double x2, double y2, ColorAt colorAt) {
-    if (!Finite(x1) || !Finite(y1) || !Finite(x2) || !Finite(y2)) return 0;
+double Bitmap32::RasterLine(double x1, double y1, double x2, double y2, ColorAt colorAt, const TTileMask* clip) {
+    const double steps = LineSteps(x1, y1, x2, y2);
+    if (steps == 0 || Empty()) return steps;
     const bool xMajor = std::fabs(x2 - x1) >= std::fabs(y2 - y1);
     // Work in (major, minor) coordinates.
     const double a1 = xMajor ? x1 : y1, b1 = xMajor ? y1 : x1;
@@ -438,8 +462,6 @@ double Bitmap32::RasterLine(double x1, double y1, double x2, double y2, ColorAt 
     const int minorSize = xMajor ? Height() : Width();
 
     const double start = std::floor(a1 + 0.5), end = std::floor(a2 + 0.5);
-    const double steps = std::fabs(end - start);
-    if (steps == 0 || Empty()) return steps;
     const bool forward = end > start;
     const double slope = (b2 - b1) / (a2 - a1);
 
@@ -453,6 +475,7 @@ double Bitmap32::RasterLine(double x1, double y1, double x2, double y2, ColorAt 
     auto plot = [&](int major, int minor, quint32 src, quint32 coverage) {
         if (minor < 0 || minor >= minorSize || coverage == 0) return;
         const int x = xMajor ? major : minor, y = xMajor ? minor : major;
+        if (clip && !clip->MarkedAt(x, y)) return;
         auto* px = reinterpret_cast<quint32*>(bits + y * stride) + x;
         *px = BlendOver(*px, src, coverage);
     };
@@ -493,22 +516,135 @@ void Bitmap32::SetDashPattern(const std::vector<TColor32>& pattern) {
     m_dashPos = 0;
 }
 
+void Bitmap32::RasterDashed(float x1, float y1, float x2, float y2, const TTileMask* clip) {
+    if (m_dash.empty()) return;
+    const std::size_t size = m_dash.size();
+    // The entry of the first step on the bitmap is worked out once; each
+    // step after it is the next entry.
+    std::size_t entry = 0;
+    bool started = false;
+    const auto colorAt = [&](double k) {
+        if (!started) {
+            entry = DashEntry(m_dashPos, k, size);
+            started = true;
+        } else if (++entry == size) {
+            entry = 0;
+        }
+        return m_dash[entry];
+    };
+    m_dashPos = DashEntry(m_dashPos, RasterLine(x1, y1, x2, y2, colorAt, clip), size);
+}
+
 void Bitmap32::DashedLineAA(float x1, float y1, float x2, float y2) {
     TKey key(opDashedLine);
     key.Add(x1).Add(y1).Add(x2).Add(y2).Add(quint64(m_dashPos));
     for (const TColor32 c : m_dash)
         key.Add(quint64(c));
-    if (!m_dash.empty()) {
-        const auto n = static_cast<double>(m_dash.size());
-        const auto pos = static_cast<double>(m_dashPos);
-        auto entry = [n, pos](double k) {
-            return static_cast<std::size_t>(std::fmod(pos + std::fmod(k, n), n));
-        };
-        const double steps =
-            RasterLine(x1, y1, x2, y2, [this, &entry](double k) { return m_dash[entry(k)]; });
-        m_dashPos = entry(steps);
-    }
+    RasterDashed(x1, y1, x2, y2, nullptr);
     Record(key.Line(x1, y1, x2, y2));
+}
+
+void Bitmap32::DrawLines(TColor32 background, const std::vector<TLine>& lines) {
+    const quint32 bg = Premultiplied(background);
+    // Each line's record as LineAA or DashedLineAA would make it, the dash
+    // pattern followed through the lines as they would follow it.
+    std::vector<TOp> ops;
+    ops.reserve(lines.size());
+    const std::vector<TColor32>* pattern = &m_dash;
+    std::size_t pos = m_dashPos;
+    for (const TLine& line : lines) {
+        if (line.Pattern) {
+            pattern = line.Pattern;
+            pos = 0;
+        }
+        if (line.Dashed) {
+            TKey key(opDashedLine);
+            key.Add(line.X1).Add(line.Y1).Add(line.X2).Add(line.Y2).Add(quint64(pos));
+            for (const TColor32 c : *pattern)
+                key.Add(quint64(c));
+            ops.push_back(key.Line(line.X1, line.Y1, line.X2, line.Y2));
+            if (!pattern->empty())
+                pos = DashEntry(pos, LineSteps(line.X1, line.Y1, line.X2, line.Y2), pattern->size());
+        } else {
+            ops.push_back(TKey(opLine)
+                              .Add(line.X1)
+                              .Add(line.Y1)
+                              .Add(line.X2)
+                              .Add(line.Y2)
+                              .Add(quint64(line.Color))
+                              .Line(line.X1, line.Y1, line.X2, line.Y2));
+        }
+    }
+
+    const auto draw = [this](const TLine& line, const TTileMask* clip) {
+        if (line.Pattern) SetDashPattern(*line.Pattern);
+        if (line.Dashed)
+            RasterDashed(line.X1, line.Y1, line.X2, line.Y2, clip);
+        else if (line.Color != 0)
+            RasterLine(line.X1, line.Y1, line.X2, line.Y2, [&line](double) { return line.Color; }, clip);
+    };
+
+    if (!m_linesValid || m_linesGeneration != m_generation || m_linesBackground != bg) {
+        // Something else drew here since (or nothing was drawn yet): all of it, one operation at a time.
+        Fill(background);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            draw(lines[i], nullptr);
+            Record(ops[i]);
+        }
+    } else {
+        // The tiles where the two sequences differ: the lines either has
+        // that the other lacks, matched in order. Anywhere else the same
+        // lines are drawn in the same order over the same background.
+        m_redraw.Clear();
+        std::size_t i = 0;
+        const std::size_t n = m_lines.size();
+        for (const TOp& op : ops) {
+            std::size_t j = i;
+            while (j < n && (m_lines[j].k1 != op.k1 || m_lines[j].k2 != op.k2))
+                ++j;
+            if (j == n) {
+                MarkOp(m_redraw, op);
+                continue;
+            }
+            for (; i < j; ++i)
+                MarkOp(m_redraw, m_lines[i]);
+            i = j + 1;
+        }
+        for (; i < n; ++i)
+            MarkOp(m_redraw, m_lines[i]);
+
+        // The operation record no longer describes the pixels: from here on
+        // damage is counted in tiles until the next covering operation.
+        if (m_pendingOps) CollectDamage();
+        m_ops.clear();
+        m_opsValid = false;
+        m_shownOps.clear();
+        m_shownValid = false;
+        m_copied = false;
+        ++m_generation;
+        auto* bits = reinterpret_cast<quint32*>(m_image.bits());
+        const qsizetype stride = m_image.bytesPerLine() / 4;
+        m_redraw.ForEachRun([&](const QRect& r) {
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                std::fill_n(bits + y * stride + r.left(), r.width(), bg);
+            m_damage.MarkRect(r);
+            m_painted.MarkRect(r);
+        });
+        if (m_redraw.Any()) {
+            for (const TLine& line : lines)
+                draw(line, &m_redraw);
+        } else {
+            // Nothing to draw; the pattern still ends where the lines leave it.
+            for (const TLine& line : lines)
+                if (line.Pattern) SetDashPattern(*line.Pattern);
+            m_dashPos = pos;
+        }
+        Notify();
+    }
+    m_lines = std::move(ops);
+    m_linesBackground = bg;
+    m_linesGeneration = m_generation;
+    m_linesValid = true;
 }
 
 void Bitmap32::PolylineAA(const std::vector<TSinglePoint>& points, TColor32 color) {

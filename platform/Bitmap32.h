@@ -68,6 +68,23 @@ public:
     // restarts only with SetDashPattern. Entries 0x00000000 leave pixels untouched.
     void SetDashPattern(const std::vector<TColor32>& pattern);
     void DashedLineAA(float x1, float y1, float x2, float y2);
+    // One line of a picture drawn by DrawLines: solid in Color, or, when
+    // Dashed, coloured from the dash pattern as DashedLineAA colours it. A
+    // line that brings a Pattern sets it first, as SetDashPattern does
+    // (restarting it); the others go on with the pattern where it stands.
+    struct TLine {
+        float X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+        TColor32 Color = 0;
+        bool Dashed = false;
+        const std::vector<TColor32>* Pattern = nullptr;
+    };
+    // The whole bitmap filled with background and the lines drawn over it in
+    // order: the same pixels, dash pattern and position as Fill followed by
+    // LineAA, SetDashPattern and DashedLineAA one line after the other. When
+    // nothing else has drawn on the bitmap since the last DrawLines, only the
+    // tiles where the new lines differ from the last ones are cleared and
+    // drawn, so lines that stay where they were cost nothing.
+    void DrawLines(TColor32 background, const std::vector<TLine>& lines);
     // Open polyline through the points (each segment without its last pixel).
     void PolylineAA(const std::vector<TSinglePoint>& points, TColor32 color);
 
@@ -136,8 +153,14 @@ private:
     };
     class TKey;
 
+    // Draws a line (only where clip, when given, has its tiles marked) and
+    // returns its number of major-axis steps; see Bitmap32.cpp.
     template <typename ColorAt>
-    double RasterLine(double x1, double y1, double x2, double y2, ColorAt colorAt);
+    double RasterLine(double x1, double y1, double x2, double y2, ColorAt colorAt,
+                      const TTileMask* clip = nullptr);
+    // A dashed line with the current pattern from its current position,
+    // which moves on to where the line ends.
+    void RasterDashed(float x1, float y1, float x2, float y2, const TTileMask* clip);
     // Book-keeping after a drawing operation and the change notice.
     void Record(const TOp& op, bool notify = true);
     // The same for an operation that replaced every pixel: the record starts anew with it.
@@ -178,5 +201,13 @@ private:
     bool m_opsValid = false, m_shownValid = false;
     bool m_pendingOps = false;
     quint64 m_signature = 0;
-    TTileMask m_scratch;
+    // What the last DrawLines drew (one record per line), on which
+    // background, and the generation it left: any other drawing since
+    // makes the next DrawLines draw everything.
+    std::vector<TOp> m_lines;
+    quint32 m_linesBackground = 0;
+    quint64 m_linesGeneration = 0;
+    bool m_linesValid = false;
+    // The tiles a DrawLines clears and draws anew.
+    TTileMask m_redraw;
 };

@@ -32,6 +32,12 @@ public:
     bool Any() const { return m_any; }
     bool All() const { return m_all; }
     bool Marked(int tileX, int tileY) const;
+    // Whether the tile holding pixel (x, y) is marked; false outside the covered area.
+    bool MarkedAt(int x, int y) const {
+        if (x < 0 || y < 0 || x >= m_width || y >= m_height) return false;
+        return m_all || m_tiles[static_cast<std::size_t>(y >> Shift) * static_cast<std::size_t>(m_tilesX) +
+                                static_cast<std::size_t>(x >> Shift)] != 0;
+    }
     bool RowMarked(int tileY) const {
         return tileY >= 0 && tileY < m_tilesY && (m_all || m_rowMarked[static_cast<std::size_t>(tileY)] != 0);
     }

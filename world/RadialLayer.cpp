@@ -23,21 +23,37 @@ const std::vector<TColor32> PatternB{clGrey, clWhite, clTransparent, clTranspare
 // The radial of the selected course through S: solid where the aircraft lies
 // when on course with this TO/FROM state, dashed beyond the station, and the
 // boundary at right angles. length reaches beyond the map from any point.
-void DrawRadial(Bitmap32& bitmap, const TSinglePoint& s, float course, int toFrom, double length) {
+void AddRadial(std::vector<Bitmap32::TLine>& lines, const TSinglePoint& s, float course, int toFrom,
+               double length) {
     double alpha = toFrom == tfTo ? course + 180.0 : course;
     while (alpha > 360.0)
         alpha -= 360.0;
     const double rad = alpha * std::numbers::pi / 180.0;
     const double vx = length * std::sin(rad), vy = -length * std::cos(rad);
     const double wx = length * std::cos(rad), wy = length * std::sin(rad);
-    const auto at = [](float base, double delta) { return static_cast<float>(base + delta); };
-    bitmap.LineAA(s.X, s.Y, at(s.X, vx), at(s.Y, vy), RadialColor);
-    bitmap.SetDashPattern(PatternA);
-    bitmap.DashedLineAA(s.X, s.Y, at(s.X, -vx), at(s.Y, -vy));
-    bitmap.SetDashPattern(PatternB);
-    bitmap.DashedLineAA(s.X, s.Y, at(s.X, wx), at(s.Y, wy));
+    const auto to = [&s](double dx, double dy) {
+        Bitmap32::TLine line;
+        line.X1 = s.X;
+        line.Y1 = s.Y;
+        line.X2 = static_cast<float>(s.X + dx);
+        line.Y2 = static_cast<float>(s.Y + dy);
+        return line;
+    };
+    Bitmap32::TLine solid = to(vx, vy);
+    solid.Color = RadialColor;
+    lines.push_back(solid);
+    Bitmap32::TLine behind = to(-vx, -vy);
+    behind.Dashed = true;
+    behind.Pattern = &PatternA;
+    lines.push_back(behind);
+    Bitmap32::TLine boundary = to(wx, wy);
+    boundary.Dashed = true;
+    boundary.Pattern = &PatternB;
+    lines.push_back(boundary);
     // Pattern B goes on from where the other half ended.
-    bitmap.DashedLineAA(s.X, s.Y, at(s.X, -wx), at(s.Y, -wy));
+    Bitmap32::TLine other = to(-wx, -wy);
+    other.Dashed = true;
+    lines.push_back(other);
 }
 
 } // namespace
@@ -57,7 +73,6 @@ void DrawRadialLines(BitmapLayer& layer, IPlaneSubject* plane,
     if (stations.empty()) return;
     TUpdateBracket bracket(layer.Surface());
     Bitmap32& bitmap = layer.Bitmap();
-    bitmap.Clear(0x00FFFFFF);
     layer.BringToFront();
     const double diagonal = std::hypot(bitmap.Width(), bitmap.Height());
 
@@ -119,15 +134,26 @@ void DrawRadialLines(BitmapLayer& layer, IPlaneSubject* plane,
             }
         }
     }
-    for (const TSlotLines& lines : wanted) {
-        for (IStationSubject* s : lines.matches) {
-            if (lines.radial) {
-                DrawRadial(bitmap, s->GetPosition(), lines.course, lines.toFrom, diagonal);
+    // The layer is cleared and all lines drawn on it anew; the bitmap keeps
+    // the lines it drew last, so that only the tiles of lines that moved
+    // (the bearing lines of a flying aircraft) are cleared and drawn.
+    std::vector<Bitmap32::TLine> lines;
+    for (const TSlotLines& slot : wanted) {
+        for (IStationSubject* s : slot.matches) {
+            if (slot.radial) {
+                AddRadial(lines, s->GetPosition(), slot.course, slot.toFrom, diagonal);
             } else {
                 const TSinglePoint a = plane->GetPosition();
                 const TSinglePoint p = s->GetPosition();
-                bitmap.LineAA(p.X, p.Y, a.X, a.Y, BearingColor);
+                Bitmap32::TLine bearing;
+                bearing.X1 = p.X;
+                bearing.Y1 = p.Y;
+                bearing.X2 = a.X;
+                bearing.Y2 = a.Y;
+                bearing.Color = BearingColor;
+                lines.push_back(bearing);
             }
         }
     }
+    bitmap.DrawLines(0x00FFFFFF, lines);
 }

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <numbers>
@@ -51,6 +52,8 @@ private slots:
     void lineClipsAndSurvivesWildCoordinates();
     void dashPatternCarriesOverAndRestarts();
     void dashPatternCountsStepsOffTheBitmap();
+    void drawLinesMatchesDrawingEverythingAnew_data();
+    void drawLinesMatchesDrawingEverythingAnew();
     void polylineDoesNotDoubleBlendJoints();
     void polygonCoverage_data();
     void polygonCoverage();
@@ -190,6 +193,128 @@ void TestBitmap::dashPatternCountsStepsOffTheBitmap() {
     b.DashedLineAA(0, 2, 2, 2);
     QCOMPARE(ColorName(b.Pixel(0, 2)), ColorName(0));
     QCOMPARE(ColorName(b.Pixel(1, 2)), ColorName(kBlue));
+}
+
+void TestBitmap::drawLinesMatchesDrawingEverythingAnew_data() {
+    QTest::addColumn<QString>("change");
+    QTest::newRow("aircraft flies: bearing lines move, the radial stays") << "fly";
+    QTest::newRow("station dragged: its radial and bearing line move") << "station";
+    QTest::newRow("course turned: dashes after a changed line shift") << "course";
+    QTest::newRow("lines toggled off and on") << "toggle";
+    QTest::newRow("lines in another order, crossing each other") << "order";
+    QTest::newRow("other drawing in between") << "other";
+    QTest::newRow("another background") << "background";
+    QTest::newRow("bitmap resized in between") << "resize";
+}
+
+void TestBitmap::drawLinesMatchesDrawingEverythingAnew() {
+    // Lines drawn again with a few of them changed give the pixels, damage
+    // and dash position that filling and drawing every line anew gives.
+    QFETCH(QString, change);
+    const std::vector<TColor32> patternA{kGreen, kGreen, kGreen, 0, 0, kWhite, 0, 0};
+    const std::vector<TColor32> patternB{0xFF7F7F7F, kWhite, 0, 0};
+    QPointF station(70.3, 50.6), other(150.5, 90.2), plane(20.25, 100.5);
+    double course = 30;
+    bool radialOn = true, bearingsOn = true, reversed = false;
+    TColor32 background = 0x00FFFFFF;
+    auto makeLines = [&] {
+        std::vector<Bitmap32::TLine> lines;
+        auto line = [&](QPointF a, QPointF b) {
+            Bitmap32::TLine l;
+            l.X1 = float(a.x());
+            l.Y1 = float(a.y());
+            l.X2 = float(b.x());
+            l.Y2 = float(b.y());
+            return l;
+        };
+        if (radialOn) {
+            // Long enough to leave the bitmap, as the radials do.
+            const double rad = course * std::numbers::pi / 180, d = 300;
+            const QPointF v(d * std::sin(rad), -d * std::cos(rad)), w(d * std::cos(rad), d * std::sin(rad));
+            Bitmap32::TLine solid = line(station, station + v);
+            solid.Color = 0xFF007F00;
+            Bitmap32::TLine behind = line(station, station - v);
+            behind.Dashed = true;
+            behind.Pattern = &patternA;
+            Bitmap32::TLine boundary = line(station, station + w);
+            boundary.Dashed = true;
+            boundary.Pattern = &patternB;
+            Bitmap32::TLine rest = line(station, station - w);
+            rest.Dashed = true;
+            lines.insert(lines.end(), {solid, behind, boundary, rest});
+        }
+        if (bearingsOn) {
+            Bitmap32::TLine one = line(station, plane), two = line(other, plane);
+            one.Color = kBlue;
+            two.Color = 0x800000FF;
+            const auto at = reversed ? lines.begin() : lines.end();
+            lines.insert(at, {two, one});
+        }
+        return lines;
+    };
+    // The same bitmap drawn one operation at a time all along.
+    Bitmap32 full(200, 120);
+    auto drawAnew = [&](const std::vector<Bitmap32::TLine>& lines) {
+        full.Fill(background);
+        for (const Bitmap32::TLine& l : lines) {
+            if (l.Pattern) full.SetDashPattern(*l.Pattern);
+            if (l.Dashed)
+                full.DashedLineAA(l.X1, l.Y1, l.X2, l.Y2);
+            else
+                full.LineAA(l.X1, l.Y1, l.X2, l.Y2, l.Color);
+        }
+    };
+
+    Bitmap32 b(200, 120);
+    QImage shown;
+    auto show = [&] {
+        // The damage brings a picture kept from before up to date.
+        if (shown.size() != b.Image().size()) shown = QImage(b.Image().size(), b.Image().format());
+        b.TakeDamage([&](const QRect& r) {
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                std::memcpy(shown.scanLine(y) + r.left() * 4, b.Image().constScanLine(y) + r.left() * 4,
+                            std::size_t(r.width()) * 4);
+        });
+    };
+    b.DrawLines(background, makeLines());
+    show();
+    drawAnew(makeLines());
+    for (int step = 0; step < 40; ++step) {
+        if (change == QLatin1String("fly")) plane += QPointF(4.3, -1.7);
+        if (change == QLatin1String("station")) station = QPointF(20 + (step * 37) % 170, 10 + (step * 53) % 100);
+        if (change == QLatin1String("course")) course += 7.5;
+        if (change == QLatin1String("toggle")) {
+            radialOn = step % 3 != 1;
+            bearingsOn = step % 4 != 2;
+        }
+        if (change == QLatin1String("order")) {
+            reversed = !reversed;
+            plane += QPointF(1.5, -0.5);
+        }
+        for (Bitmap32* bitmap : {&b, &full}) {
+            if (change == QLatin1String("other")) bitmap->FillRect(step * 4, 40, step * 4 + 30, 70, kRed);
+            if (change == QLatin1String("resize")) bitmap->SetSize(step % 2 ? 180 : 200, step % 2 ? 130 : 120);
+        }
+        if (change == QLatin1String("background")) background = step % 2 ? kWhite : 0x00FFFFFF;
+        const auto lines = makeLines();
+        b.DrawLines(background, lines);
+        show();
+        drawAnew(lines);
+        const QString drawn = FirstDifference(b.Image(), full.Image());
+        QVERIFY2(drawn.isEmpty(), qPrintable(QStringLiteral("step %1, drawn: %2").arg(step).arg(drawn)));
+        const QString damaged = FirstDifference(shown, full.Image());
+        QVERIFY2(damaged.isEmpty(), qPrintable(QStringLiteral("step %1, damage: %2").arg(step).arg(damaged)));
+        // The dash pattern goes on from the same entry.
+        Bitmap32 next(b), fullNext(full);
+        next.DashedLineAA(0, 3, 199, 3);
+        fullNext.DashedLineAA(0, 3, 199, 3);
+        QCOMPARE(FirstDifference(next.Image(), fullNext.Image()), QString());
+        // The same lines again cost nothing.
+        b.DrawLines(background, lines);
+        int again = 0;
+        b.TakeDamage([&again](const QRect&) { ++again; });
+        QCOMPARE(again, 0);
+    }
 }
 
 void TestBitmap::polylineDoesNotDoubleBlendJoints() {

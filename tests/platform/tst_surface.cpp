@@ -490,12 +490,13 @@ void TestSurface::incrementalMatchesFullComposition() {
     };
     for (int i = 0; i < 8; ++i)
         addLayer();
-    // A full-size overlay redrawn from scratch like the radial lines: cleared,
+    // A full-size overlay redrawn like the radial lines: cleared (or kept),
     // then a few lines of which only some move.
     BitmapLayer overlay(&surface);
     overlay.Bitmap().SetSize(240, 160);
     overlay.SetDrawMode(BitmapLayer::DrawMode::Blend);
     std::vector<QLineF> lines{{10, 10, 230, 150}, {0, 80, 240, 70}, {120, 0, 100, 160}};
+    const std::vector<TColor32> dash{kRed, 0x00000000, kBlue};
 
     for (int step = 0; step < 400; ++step) {
         const int brackets = uniform(0, 2);
@@ -562,11 +563,34 @@ void TestSurface::incrementalMatchesFullComposition() {
             default: {
                 lines[static_cast<std::size_t>(uniform(0, 2))].setP2(QPointF(real(0, 240), real(0, 160)));
                 Bitmap32& o = overlay.Bitmap();
-                o.Clear(0x00FFFFFF);
-                o.SetDashPattern({kRed, 0x00000000, kBlue});
-                for (const QLineF& l : lines)
-                    o.DashedLineAA(float(l.x1()), float(l.y1()), float(l.x2()), float(l.y2()));
-                o.LineAA(5, 150, 235, 5, 0xFF007F00);
+                if (uniform(0, 1)) {
+                    o.Clear(0x00FFFFFF);
+                    o.SetDashPattern(dash);
+                    for (const QLineF& l : lines)
+                        o.DashedLineAA(float(l.x1()), float(l.y1()), float(l.x2()), float(l.y2()));
+                    o.LineAA(5, 150, 235, 5, 0xFF007F00);
+                } else {
+                    // The same through the kept lines, which redraw only where they changed.
+                    std::vector<Bitmap32::TLine> set;
+                    for (const QLineF& l : lines) {
+                        Bitmap32::TLine line;
+                        line.X1 = float(l.x1());
+                        line.Y1 = float(l.y1());
+                        line.X2 = float(l.x2());
+                        line.Y2 = float(l.y2());
+                        line.Dashed = true;
+                        line.Pattern = set.empty() ? &dash : nullptr;
+                        set.push_back(line);
+                    }
+                    Bitmap32::TLine solid;
+                    solid.X1 = 5;
+                    solid.Y1 = 150;
+                    solid.X2 = 235;
+                    solid.Y2 = 5;
+                    solid.Color = 0xFF007F00;
+                    set.push_back(solid);
+                    o.DrawLines(0x00FFFFFF, set);
+                }
                 break;
             }
             }
