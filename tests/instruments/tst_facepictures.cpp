@@ -1,3 +1,5 @@
+#include "tests/support/testsupport.h"
+
 #include <QtTest>
 
 #include <QCoreApplication>
@@ -35,85 +37,10 @@ private:
 
 namespace {
 
-constexpr int kEdgeTolerance = 24;
+constexpr int kEdgeTolerance = kPictureEdgeTolerance;
 
 QString ReferenceDir() {
     return QStringLiteral(PEILOMAT_TEST_DATA "/faces");
-}
-
-int Channel(QRgb c, int shift) {
-    return static_cast<int>((c >> shift) & 0xFF);
-}
-
-int ChannelDistance(QRgb a, QRgb b) {
-    int worst = 0;
-    for (int shift : {0, 8, 16, 24})
-        worst = std::max(worst, std::abs(Channel(a, shift) - Channel(b, shift)));
-    return worst;
-}
-
-// A pixel lies on an edge when its 3x3 neighbourhood in the reference is not
-// one colour: only there may anti-aliasing legitimately differ.
-bool OnEdge(const QImage& ref, int x, int y) {
-    const QRgb c = ref.pixel(x, y);
-    for (int dy = -1; dy <= 1; ++dy) {
-        for (int dx = -1; dx <= 1; ++dx) {
-            const int nx = x + dx;
-            const int ny = y + dy;
-            if (nx < 0 || ny < 0 || nx >= ref.width() || ny >= ref.height()) continue;
-            if (ref.pixel(nx, ny) != c) return true;
-        }
-    }
-    return false;
-}
-
-struct Difference {
-    bool ok = true;
-    QString worst; // the pixel furthest outside what is allowed, described
-    QImage map;    // red where not allowed, yellow where within tolerance
-};
-
-Difference Compare(const QImage& refIn, const QImage& gotIn) {
-    Difference d;
-    if (refIn.size() != gotIn.size()) {
-        d.ok = false;
-        d.worst = QStringLiteral("size %1x%2, expected %3x%4")
-                      .arg(gotIn.width())
-                      .arg(gotIn.height())
-                      .arg(refIn.width())
-                      .arg(refIn.height());
-        return d;
-    }
-    const QImage ref = refIn.convertToFormat(QImage::Format_ARGB32);
-    const QImage got = gotIn.convertToFormat(QImage::Format_ARGB32);
-    d.map = QImage(ref.size(), QImage::Format_ARGB32);
-    d.map.fill(Qt::white);
-    int worstExcess = 0;
-    for (int y = 0; y < ref.height(); ++y) {
-        for (int x = 0; x < ref.width(); ++x) {
-            const QRgb r = ref.pixel(x, y);
-            const QRgb g = got.pixel(x, y);
-            if (r == g) continue;
-            const int dist = ChannelDistance(r, g);
-            const bool edge = OnEdge(ref, x, y);
-            const int allowed = edge ? kEdgeTolerance : 0;
-            d.map.setPixel(x, y, dist > allowed ? qRgb(255, 0, 0) : qRgb(255, 200, 0));
-            if (dist > allowed && dist - allowed > worstExcess) {
-                worstExcess = dist - allowed;
-                d.ok = false;
-                d.worst =
-                    QStringLiteral("pixel (%1, %2) is %3, expected %4: %5 levels apart, %6 allowed (%7)")
-                        .arg(x)
-                        .arg(y)
-                        .arg(g, 8, 16, QLatin1Char('0'))
-                        .arg(r, 8, 16, QLatin1Char('0'))
-                        .arg(dist)
-                        .arg(allowed)
-                        .arg(edge ? QStringLiteral("edge") : QStringLiteral("flat area"));
-            }
-        }
-    }
-    return d;
 }
 
 // Stores the picture losslessly in as few bytes as Qt's PNG writer allows:
@@ -226,7 +153,7 @@ void TestFacePictures::sameAsReference() {
 
     const QImage reference(ref);
     QVERIFY2(!reference.isNull(), qPrintable(QStringLiteral("no reference picture %1").arg(ref)));
-    const Difference d = Compare(reference, QImage(got));
+    const TPictureDifference d = ComparePictures(reference, QImage(got));
     if (!d.ok) {
         const QString diff = m_dir.filePath(name + QStringLiteral("_diff.png"));
         if (!d.map.isNull()) d.map.save(diff);
@@ -266,12 +193,12 @@ void TestFacePictures::comparison() {
     const int v = std::clamp(qGreen(ref.pixel(at)) + change, 0, 255);
     got.setPixel(at, qRgb(qRed(ref.pixel(at)), v, qBlue(ref.pixel(at))));
 
-    const Difference d = Compare(ref, got);
+    const TPictureDifference d = ComparePictures(ref, got);
     QCOMPARE(d.ok, accepted);
     if (!accepted)
         QVERIFY2(d.worst.startsWith(QStringLiteral("pixel (%1, %2)").arg(at.x()).arg(at.y())),
                  qPrintable(d.worst));
-    QVERIFY(!Compare(ref, ref.copy(0, 0, 29, 30)).ok);
+    QVERIFY(!ComparePictures(ref, ref.copy(0, 0, 29, 30)).ok);
 }
 
 QTEST_GUILESS_MAIN(TestFacePictures)

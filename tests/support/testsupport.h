@@ -16,6 +16,20 @@ QString ColorName(TColor32 color);
 // only the opaque pixels can be compared, and they have to agree exactly.
 QString FirstDifference(const QImage& got, const QImage& full, bool onScreen = false);
 
+// How far a picture may differ from a reference: exactly the same away from
+// edges; on an edge (a pixel whose 3x3 neighbourhood in the reference has more
+// than one colour) up to kPictureEdgeTolerance levels in each channel, where
+// a different but equally good anti-aliasing moves coverage by a few levels.
+constexpr int kPictureEdgeTolerance = 24;
+struct TPictureDifference {
+    bool ok = true;
+    QString worst;   // the pixel furthest outside what is allowed, described
+    QImage map;      // red where not allowed, yellow where within tolerance
+    int largest = 0; // the largest difference in any channel of any pixel
+};
+TPictureDifference ComparePictures(const QImage& reference, const QImage& got,
+                                   int edgeTolerance = kPictureEdgeTolerance);
+
 // The kinds of settings file that can never be written, as test rows:
 // "folder" (a folder of that name), "FIFO", "read-only file" (mode 0444) and
 // "read-only folder" (the folder holding it has mode 0555).
