@@ -1,18 +1,21 @@
 #include "platform/Bitmap32.h"
 
+#include "platform/PainterRaster.h"
 #include "platform/PixelOps.h"
-
-#include <QFontMetrics>
-#include <QHash>
-#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <map>
 #include <numbers>
 
+// QPainter fills, frames, copies and blends (platform/PainterRaster.cpp).
+// The rasterisers below are kept where bench/bench_raster.cpp measured
+// QPainter slower on the same image (lines, polygons, circles, discs, arcs,
+// dots, the integer rectangles and lines, short labels),
+// where it has no such operation (the per-pixel dash pattern, the exchange of
+// one colour, the partial redraw of DrawLines), or where its picture differs
+// from ours by more than the faces allow (turned text).
 namespace {
 
 constexpr QImage::Format kFormat = QImage::Format_ARGB32_Premultiplied;
@@ -29,52 +32,6 @@ inline bool Finite(double v) {
 // Pixel indices from coordinates that may lie anywhere in float range.
 inline int ClampedInt(double v, int lo, int hi) {
     return static_cast<int>(std::clamp(v, double(lo), double(hi)));
-}
-
-struct LabelKey {
-    QString text;
-    int pixelSize;
-    TColor32 color;
-    friend bool operator==(const LabelKey& a, const LabelKey& b) {
-        return a.pixelSize == b.pixelSize && a.color == b.color && a.text == b.text;
-    }
-};
-
-size_t qHash(const LabelKey& key, size_t seed = 0) {
-    return qHashMulti(seed, key.text, key.pixelSize, key.color);
-}
-
-// Labels are few and repeat on every repaint (card numbers, knob texts,
-// station names); rendering each once keeps rotated text cheap. The cache is
-// bounded so that an endless stream of distinct texts cannot grow it forever.
-constexpr qsizetype kMaxLabels = 1024;
-
-QHash<LabelKey, QImage>& LabelCache() {
-    static QHash<LabelKey, QImage> cache;
-    return cache;
-}
-
-int PixelSizeForPoints(int points) {
-    return std::max(1, qRound(points * 96.0 / 72.0));
-}
-
-struct FontEntry {
-    QFont font;
-    QFontMetrics metrics;
-};
-
-const FontEntry& FontFor(int points) {
-    static std::map<int, FontEntry> fonts;
-    const int px = PixelSizeForPoints(points);
-    auto it = fonts.find(px);
-    if (it == fonts.end()) {
-        QFont font(QStringLiteral("DejaVu Sans"));
-        font.setPixelSize(px);
-        font.setStyleStrategy(QFont::PreferAntialias);
-        font.setHintingPreference(QFont::PreferVerticalHinting);
-        it = fonts.emplace(px, FontEntry{font, QFontMetrics(font)}).first;
-    }
-    return it->second;
 }
 
 // Operations remembered per bitmap; a bitmap drawn on for ever without being
@@ -344,22 +301,17 @@ TColor32 Bitmap32::Pixel(int x, int y) const {
 void Bitmap32::Fill(TColor32 color) {
     const quint32 p = Premultiplied(color);
     if (!Empty()) {
-        auto* bits = reinterpret_cast<quint32*>(m_image.bits());
-        const qsizetype stride = m_image.bytesPerLine() / 4;
         if (m_uniform && m_uniformPixel == p && !m_painted.All()) {
             // Filled with this colour before: only what was drawn since differs.
+            auto* bits = reinterpret_cast<quint32*>(m_image.bits());
+            const qsizetype stride = m_image.bytesPerLine() / 4;
             m_painted.ForEachRun([&](const QRect& r) {
                 for (int y = r.top(); y <= r.bottom(); ++y)
                     std::fill_n(bits + y * stride + r.left(), r.width(), p);
                 if (!m_shownValid) m_damage.MarkRect(r);
             });
         } else {
-            if (stride == Width()) {
-                std::fill_n(bits, stride * Height(), p);
-            } else {
-                for (int y = 0; y < Height(); ++y)
-                    std::fill_n(bits + y * stride, Width(), p);
-            }
+            PainterRaster::Fill(m_image, color);
             // Without an earlier record to compare with, all of it changed.
             if (!m_shownValid) m_damage.MarkAll();
         }
@@ -392,21 +344,7 @@ void Bitmap32::FillRect(int x1, int y1, int x2, int y2, TColor32 color) {
 void Bitmap32::FrameRect(int x1, int y1, int x2, int y2, TColor32 color) {
     if (x1 > x2) std::swap(x1, x2);
     if (y1 > y2) std::swap(y1, y2);
-    const quint32 p = Premultiplied(color);
-    auto put = [&](int x, int y) {
-        if (x >= 0 && y >= 0 && x < Width() && y < Height())
-            reinterpret_cast<quint32*>(m_image.scanLine(y))[x] = p;
-    };
-    const int cx1 = std::max(x1, 0), cx2 = std::min(x2, Width() - 1);
-    for (int x = cx1; x <= cx2; ++x) {
-        put(x, y1);
-        put(x, y2);
-    }
-    const int cy1 = std::max(y1, 0), cy2 = std::min(y2, Height() - 1);
-    for (int y = cy1; y <= cy2; ++y) {
-        put(x1, y);
-        put(x2, y);
-    }
+    PainterRaster::FrameRect(m_image, x1, y1, x2, y2, color);
     Record(TKey(opFrameRect).Add(x1).Add(y1).Add(x2).Add(y2).Add(quint64(color)).Rect(QRect(QPoint(x1, y1), QPoint(x2, y2))));
 }
 
@@ -1163,42 +1101,6 @@ void Bitmap32::SetFontSize(int points) {
 
 namespace {
 
-// Measuring is asked for every label of every repaint; the answers never change.
-QSize CachedExtent(const QString& text, int points) {
-    static QHash<LabelKey, QSize> extents;
-    const FontEntry& f = FontFor(points);
-    const LabelKey key{text, f.font.pixelSize(), 0};
-    auto it = extents.constFind(key);
-    if (it != extents.constEnd()) return *it;
-    if (extents.size() >= kMaxLabels) extents.clear();
-    const QSize size(f.metrics.horizontalAdvance(text), f.metrics.height());
-    extents.insert(key, size);
-    return size;
-}
-
-// The text rendered once into a premultiplied image as large as its extent,
-// baseline at the font's ascent.
-const QImage& LabelImage(const QString& text, int points, TColor32 color) {
-    const FontEntry& f = FontFor(points);
-    const LabelKey key{text, f.font.pixelSize(), color};
-    auto& cache = LabelCache();
-    auto it = cache.constFind(key);
-    if (it != cache.constEnd()) return *it;
-    if (cache.size() >= kMaxLabels) cache.clear();
-    const QSize size = CachedExtent(text, points);
-    QImage image;
-    if (!size.isEmpty()) {
-        image = QImage(size, kFormat);
-        image.fill(0u);
-        QPainter p(&image);
-        p.setRenderHint(QPainter::TextAntialiasing, true);
-        p.setFont(f.font);
-        p.setPen(QColor::fromRgba(color));
-        p.drawText(QPointF(0, f.metrics.ascent()), text);
-    }
-    return *cache.insert(key, image);
-}
-
 void BlitOver(QImage& dst, const QImage& src, int x, int y) {
     const int sx = std::max(0, -x), sy = std::max(0, -y);
     const int dx = std::max(0, x), dy = std::max(0, y);
@@ -1274,22 +1176,22 @@ void BlitRotated(QImage& dst, const QImage& src, double cx, double cy, double an
 } // namespace
 
 QSize Bitmap32::TextExtent(const QString& text) const {
-    return CachedExtent(text, m_fontSize);
+    return PainterRaster::TextExtent(text, m_fontSize);
 }
 
 void Bitmap32::TextOut(int x, int y, const QString& text, TColor32 color) {
     if (!Empty() && !text.isEmpty()) {
-        const QImage& label = LabelImage(text, m_fontSize, color);
+        const QImage& label = PainterRaster::LabelImage(text, m_fontSize, color);
         if (!label.isNull()) BlitOver(m_image, label, x, y);
     }
-    const QSize extent = text.isEmpty() ? QSize() : CachedExtent(text, m_fontSize);
+    const QSize extent = text.isEmpty() ? QSize() : PainterRaster::TextExtent(text, m_fontSize);
     Record(TKey(opText).Add(x).Add(y).Add(text).Add(m_fontSize).Add(quint64(color))
                .Rect(QRect(x - 1, y - 1, extent.width() + 2, extent.height() + 2)));
 }
 
 void Bitmap32::TextRotated(float cx, float cy, float angleDeg, const QString& text, TColor32 color) {
     if (!Empty() && !text.isEmpty() && AllFinite({cx, cy, angleDeg})) {
-        const QImage& label = LabelImage(text, m_fontSize, color);
+        const QImage& label = PainterRaster::LabelImage(text, m_fontSize, color);
         if (!label.isNull()) {
             const double w = label.width(), h = label.height();
             if (std::fmod(double(angleDeg), 360.0) == 0.0) {
@@ -1303,7 +1205,7 @@ void Bitmap32::TextRotated(float cx, float cy, float angleDeg, const QString& te
     }
     QRect area;
     if (!text.isEmpty() && AllFinite({cx, cy, angleDeg})) {
-        const QSize extent = CachedExtent(text, m_fontSize);
+        const QSize extent = PainterRaster::TextExtent(text, m_fontSize);
         const double a = double(angleDeg) * std::numbers::pi / 180.0;
         const double c = std::fabs(std::cos(a)), sn = std::fabs(std::sin(a));
         const double hw = extent.width() / 2.0, hh = extent.height() / 2.0;
@@ -1332,17 +1234,7 @@ void Bitmap32::CopyFrom(const Bitmap32& source, int x, int y) {
             if (!m_shownValid) m_damage.MarkRect(r);
         });
     } else if (&source != this && !Empty() && !source.Empty()) {
-        const int sx = std::max(0, -x), sy = std::max(0, -y);
-        const int dx = std::max(0, x), dy = std::max(0, y);
-        const int w = std::min(source.Width() - sx, Width() - dx);
-        const int h = std::min(source.Height() - sy, Height() - dy);
-        if (w > 0 && h > 0) {
-            for (int row = 0; row < h; ++row) {
-                const auto* s = reinterpret_cast<const quint32*>(source.m_image.constScanLine(sy + row)) + sx;
-                auto* d = reinterpret_cast<quint32*>(m_image.scanLine(dy + row)) + dx;
-                std::copy_n(s, w, d);
-            }
-        }
+        PainterRaster::CopyFrom(m_image, source.m_image, x, y);
     }
     if (covers) {
         m_painted.Clear();
@@ -1358,23 +1250,7 @@ void Bitmap32::CopyFrom(const Bitmap32& source, int x, int y) {
 }
 
 void Bitmap32::BlendFrom(const Bitmap32& source, int x, int y) {
-    if (&source != this && !Empty() && !source.Empty()) {
-        const int sx = std::max(0, -x), sy = std::max(0, -y);
-        const int dx = std::max(0, x), dy = std::max(0, y);
-        const int w = std::min(source.Width() - sx, Width() - dx);
-        const int h = std::min(source.Height() - sy, Height() - dy);
-        for (int row = 0; row < h && w > 0; ++row) {
-            const auto* s = reinterpret_cast<const quint32*>(source.m_image.constScanLine(sy + row)) + sx;
-            auto* d = reinterpret_cast<quint32*>(m_image.scanLine(dy + row)) + dx;
-            for (int i = 0; i < w; ++i) {
-                const quint32 a = s[i] >> 24;
-                if (a == 255)
-                    d[i] = s[i];
-                else if (a != 0 || s[i] != 0)
-                    d[i] = BlendOver(d[i], s[i], 255);
-            }
-        }
-    }
+    if (&source != this && !Empty() && !source.Empty()) PainterRaster::BlendFrom(m_image, source.m_image, x, y);
     Record(TKey(opBlend).Add(source.ContentKey()).Add(x).Add(y).Add(source.Width()).Add(source.Height())
                .Rect(QRect(x, y, source.Width(), source.Height())));
 }

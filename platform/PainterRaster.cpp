@@ -1,0 +1,128 @@
+#include "platform/PainterRaster.h"
+
+#include <QFontMetrics>
+#include <QHash>
+#include <QPainter>
+
+#include <algorithm>
+#include <map>
+
+namespace PainterRaster {
+
+namespace {
+
+int PixelSizeForPoints(int points) {
+    return std::max(1, qRound(points * 96.0 / 72.0));
+}
+
+struct FontEntry {
+    QFont font;
+    QFontMetrics metrics;
+};
+
+const FontEntry& EntryFor(int points) {
+    static std::map<int, FontEntry> fonts;
+    const int px = PixelSizeForPoints(points);
+    auto it = fonts.find(px);
+    if (it == fonts.end()) {
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(px);
+        font.setStyleStrategy(QFont::PreferAntialias);
+        font.setHintingPreference(QFont::PreferVerticalHinting);
+        it = fonts.emplace(px, FontEntry{font, QFontMetrics(font)}).first;
+    }
+    return it->second;
+}
+
+struct LabelKey {
+    QString text;
+    int pixelSize;
+    Color color;
+    friend bool operator==(const LabelKey& a, const LabelKey& b) {
+        return a.pixelSize == b.pixelSize && a.color == b.color && a.text == b.text;
+    }
+};
+
+size_t qHash(const LabelKey& key, size_t seed = 0) {
+    return qHashMulti(seed, key.text, key.pixelSize, key.color);
+}
+
+// Bounded, so that an endless stream of distinct texts cannot grow the caches for ever.
+constexpr qsizetype kMaxLabels = 1024;
+
+} // namespace
+
+// Measuring is asked for every label of every repaint; the answers never change.
+QSize TextExtent(const QString& text, int points) {
+    static QHash<LabelKey, QSize> extents;
+    const FontEntry& f = EntryFor(points);
+    const LabelKey key{text, f.font.pixelSize(), 0};
+    auto it = extents.constFind(key);
+    if (it != extents.constEnd()) return *it;
+    if (extents.size() >= kMaxLabels) extents.clear();
+    const QSize size(f.metrics.horizontalAdvance(text), f.metrics.height());
+    extents.insert(key, size);
+    return size;
+}
+
+const QImage& LabelImage(const QString& text, int points, Color color) {
+    static QHash<LabelKey, QImage> cache;
+    const FontEntry& f = EntryFor(points);
+    const LabelKey key{text, f.font.pixelSize(), color};
+    auto it = cache.constFind(key);
+    if (it != cache.constEnd()) return *it;
+    if (cache.size() >= kMaxLabels) cache.clear();
+    const QSize size = TextExtent(text, points);
+    QImage image;
+    if (!size.isEmpty()) {
+        image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(0u);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::TextAntialiasing, true);
+        p.setFont(f.font);
+        p.setPen(QColor::fromRgba(color));
+        p.drawText(QPointF(0, f.metrics.ascent()), text);
+    }
+    return *cache.insert(key, image);
+}
+
+void Fill(QImage& image, Color color) {
+    if (image.isNull()) return;
+    QPainter p(&image);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(image.rect(), QColor::fromRgba(color));
+}
+
+void FrameRect(QImage& image, int x1, int y1, int x2, int y2, Color color) {
+    if (image.isNull()) return;
+    if (x1 > x2) std::swap(x1, x2);
+    if (y1 > y2) std::swap(y1, y2);
+    // An edge beyond the image stays beyond it one pixel out, and the sides'
+    // lengths stay in int range whatever the corners.
+    x1 = std::clamp(x1, -1, image.width());
+    x2 = std::clamp(x2, -1, image.width());
+    y1 = std::clamp(y1, -1, image.height());
+    y2 = std::clamp(y2, -1, image.height());
+    QPainter p(&image);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    const QColor c = QColor::fromRgba(color);
+    p.fillRect(QRect(x1, y1, x2 - x1 + 1, 1), c);
+    p.fillRect(QRect(x1, y2, x2 - x1 + 1, 1), c);
+    p.fillRect(QRect(x1, y1, 1, y2 - y1 + 1), c);
+    p.fillRect(QRect(x2, y1, 1, y2 - y1 + 1), c);
+}
+
+void CopyFrom(QImage& image, const QImage& source, int x, int y) {
+    if (image.isNull() || source.isNull()) return;
+    QPainter p(&image);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(x, y, source);
+}
+
+void BlendFrom(QImage& image, const QImage& source, int x, int y) {
+    if (image.isNull() || source.isNull()) return;
+    QPainter p(&image);
+    p.drawImage(x, y, source);
+}
+
+} // namespace PainterRaster
