@@ -418,11 +418,33 @@ double Bitmap32::RasterLine(double x1, double y1, double x2, double y2, ColorAt 
         *px = BlendOver(*px, src, coverage);
     };
 
+    // With a clip, a tile's worth of major steps whose tiles are all
+    // unmarked is passed over whole: redrawing a few tiles must not cost
+    // the full length of every long line through the bitmap.
+    const auto chunkMarked = [&](int a, int c) {
+        const double ba = b1 + (a - a1) * slope, bc = b1 + (c - a1) * slope;
+        const int lo = static_cast<int>(std::max(std::floor(std::min(ba, bc)), 0.0));
+        const int hi = static_cast<int>(std::min(std::floor(std::max(ba, bc)) + 1.0, minorSize - 1.0));
+        const int major = a >> TTileMask::Shift;
+        for (int m = lo >> TTileMask::Shift; m <= hi >> TTileMask::Shift; ++m)
+            if (xMajor ? clip->Marked(major, m) : clip->Marked(m, major)) return true;
+        return false;
+    };
+    constexpr int tileLast = TTileMask::Size - 1;
+
     const int from = static_cast<int>(first), to = static_cast<int>(last);
     const int dir = forward ? 1 : -1;
     TColor32 lastColor = 0;
     quint32 src = 0;
     for (int a = from;; a += dir) {
+        if (clip && (a == from || (a & tileLast) == (forward ? 0 : tileLast))) {
+            const int chunkEnd = forward ? std::min(to, a | tileLast) : std::max(to, a & ~tileLast);
+            if (!chunkMarked(a, chunkEnd)) {
+                a = chunkEnd;
+                if (a == to) break;
+                continue;
+            }
+        }
         const double k = forward ? a - start : start - a;
         const TColor32 color = colorAt(k);
         if (color != 0) {
@@ -457,17 +479,18 @@ void Bitmap32::SetDashPattern(const std::vector<TColor32>& pattern) {
 void Bitmap32::RasterDashed(float x1, float y1, float x2, float y2, const TTileMask* clip) {
     if (m_dash.empty()) return;
     const std::size_t size = m_dash.size();
-    // The entry of the first step on the bitmap is worked out once; each
-    // step after it is the next entry.
+    // The entry of the first step on the bitmap, and of the first after a
+    // stretch a clip passed over, is worked out; each step after it is the
+    // next entry.
     std::size_t entry = 0;
-    bool started = false;
+    double next = -1.0;
     const auto colorAt = [&](double k) {
-        if (!started) {
+        if (k != next) {
             entry = DashEntry(m_dashPos, k, size);
-            started = true;
         } else if (++entry == size) {
             entry = 0;
         }
+        next = k + 1.0;
         return m_dash[entry];
     };
     m_dashPos = DashEntry(m_dashPos, RasterLine(x1, y1, x2, y2, colorAt, clip), size);
