@@ -12,16 +12,11 @@ exe="${1:-$here/../build/Talvex}"
 seconds="${2:-30}"
 [ -x "$exe" ] || { echo "no executable at $exe" >&2; exit 1; }
 
-display=":$((100 + RANDOM % 800))"
-Xvfb "$display" -screen 0 1920x1400x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+source "$here/xvfb.sh"
+start_xvfb 1920x1400x24
 work="$(mktemp -d)"
 pid=""
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 100); do
-    DISPLAY="$display" xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.05
-done
 
 mkdir -p "$work/config/Quellbach/Peilomat" "$work/data" "$work/runtime"
 chmod 700 "$work/runtime"

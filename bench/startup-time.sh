@@ -11,15 +11,10 @@ exe="${1:-$here/../build/Talvex}"
 runs="${2:-10}"
 [ -x "$exe" ] || { echo "no executable at $exe" >&2; exit 1; }
 
-display=":$((100 + RANDOM % 800))"
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+source "$here/xvfb.sh"
+start_xvfb 1280x1024x24
 work="$(mktemp -d)"
 trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 100); do
-    DISPLAY="$display" xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.05
-done
 
 # The main window, not a message box: a visible window of the process at
 # least as wide as the window's smallest size.

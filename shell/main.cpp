@@ -1,3 +1,4 @@
+#include "platform/DisplayCheck.h"
 #include "shell/CheckPrevious.h"
 #include "shell/I_MainForm.h"
 #include "shell/SzenenDatei.h"
@@ -8,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 bool HasGraphicalSession() {
@@ -17,6 +19,20 @@ bool HasGraphicalSession() {
     }
     return false;
 }
+
+// An X display is set and will be used, but no server answers there (it
+// has not started yet, or it is gone).
+bool XDisplayUnreachable(int argc, char* argv[]) {
+    // Told on the command line which platform or display to use, Qt decides.
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : {"-platform", "-display", "--platform", "--display"})
+            if (std::strcmp(argv[i], option) == 0) return false;
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && platform != "xcb") return false;
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qEnvironmentVariableIsEmpty("DISPLAY"))
+        return false;
+    return !X11DisplayReachable(qgetenv("DISPLAY"));
+}
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -25,6 +41,14 @@ int main(int argc, char* argv[]) {
     if (!HasGraphicalSession()) {
         std::fprintf(stderr, "Peilomat braucht eine grafische Sitzung (kein Bildschirm gefunden); "
                              "ohne Bildschirm hilft: xvfb-run -a ./run.sh\n");
+        return 1;
+    }
+
+    if (XDisplayUnreachable(argc, argv)) {
+        std::fprintf(
+            stderr,
+            "Peilomat erreicht den Bildschirm %s nicht: dort antwortet kein X-Server (DISPLAY prüfen)\n",
+            qgetenv("DISPLAY").constData());
         return 1;
     }
 
