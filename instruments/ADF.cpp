@@ -65,12 +65,7 @@ bool TADF::UpdateRB() {
 }
 
 bool TADF::SetRB(bool redraw, float value) {
-    const float b = IsTuned() ? NormalizeAngle(value) : 0.0f;
-    if (b == FRB) return false;
-    FRB = b;
-    if (!redraw) return true;
-    RepaintNeedle();
-    return false;
+    return StoreAndRepaint(FRB, IsTuned() ? NormalizeAngle(value) : 0.0f, redraw, [this] { RepaintNeedle(); });
 }
 
 bool TADF::UpdateIndication(bool) {
@@ -89,14 +84,9 @@ bool TADF::UpdateHeading(bool redraw) {
 }
 
 void TADF::SetScaleHeading(float value) {
-    const float a = NormalizeAngle(value);
-    if (a == FScaleHeading) return;
-    FScaleHeading = a;
-    FullRepaint();
+    StoreAndRepaint(FScaleHeading, NormalizeAngle(value), true);
 }
 
 void TADF::SetNOSW(bool value) {
-    if (value == FMainDirections) return;
-    FMainDirections = value;
-    FullRepaint();
+    StoreAndRepaint(FMainDirections, value, true);
 }

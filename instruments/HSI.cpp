@@ -83,51 +83,23 @@ bool THSI::UpdateHeading(bool redraw) {
 }
 
 bool THSI::SetCourse(bool redraw, float value) {
-    const float v = NormalizeAngle(value);
-    if (v == FCourse) return false;
-    FCourse = v;
-    if (!redraw) return true;
-    FullRepaint();
-    return false;
+    return StoreAndRepaint(FCourse, NormalizeAngle(value), redraw);
 }
 
 bool THSI::SetScaleHeading(bool redraw, float value) {
-    const float v = NormalizeAngle(value);
-    if (v == FScaleHeading) return false;
-    FScaleHeading = v;
-    if (!redraw) return true;
-    FullRepaint();
-    return false;
+    return StoreAndRepaint(FScaleHeading, NormalizeAngle(value), redraw);
 }
 
 bool THSI::SetToFrom(int state, bool redraw) {
-    if (state == FToFrom) return false;
-    FToFrom = state;
-    if (!redraw) return true;
-    FullRepaint();
-    return false;
+    return StoreAndRepaint(FToFrom, state, redraw);
 }
 
 bool THSI::SetAblage(bool redraw, float value) {
-    const float v = IsTuned() ? value : 0.0f;
-    if (v == FAblage) return false;
-    FAblage = v;
-    if (!redraw) return true;
-    RepaintBar();
-    return false;
+    return StoreAndRepaint(FAblage, IsTuned() ? value : 0.0f, redraw, [this] { RepaintBar(); });
 }
 
 void THSI::SetValue(float value) {
-    bool courseChanged = false;
-    {
-        TUpdateBracket bracket(Image32);
-        courseChanged = SetCourse(false, value);
-        const bool indicationChanged = UpdateIndication(false);
-        if (courseChanged || indicationChanged) FullRepaint();
-    }
-    // Announced only once the TO/FROM state belongs to the new course, so
-    // that the map never draws the new course with the old state.
-    if (courseChanged) Notify(ntOBS);
+    SelectCourse(SetCourse(false, value));
 }
 
 void THSI::SetValueInc(int inc) {

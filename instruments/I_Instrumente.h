@@ -10,6 +10,7 @@
 #include <QTransform>
 
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 // Base of all cockpit instruments: one square face layer on the shared
@@ -86,6 +87,24 @@ protected:
     QTransform FaceFrame(float phiDeg) const;
     // Point at radius r and clock angle phi (degrees), shifted k pixels along the clockwise tangent.
     TSinglePoint FacePoint(float r, float phiDeg, float k = 0.0f) const;
+
+    // The rule of every setter of the form Set...(Redraw, Value): an unchanged
+    // value does nothing and returns false; a changed one is stored and then
+    // either repainted at once (redraw) or reported as still owed (true), so
+    // that a caller can collect several changes and repaint once.
+    template <class T>
+    bool StoreAndRepaint(T& field, const std::type_identity_t<T>& value, bool redraw) {
+        return StoreAndRepaint(field, value, redraw, [this] { FullRepaint(); });
+    }
+    // The same with a repaint of its own (a needle layer only, say).
+    template <class T, class Repaint>
+    bool StoreAndRepaint(T& field, const std::type_identity_t<T>& value, bool redraw, Repaint repaint) {
+        if (value == field) return false;
+        field = value;
+        if (!redraw) return true;
+        repaint();
+        return false;
+    }
 
     // Runs Init on a freshly made instrument of a concrete class.
     template <class T>

@@ -58,18 +58,35 @@ void TInstrumentMitStation::DetachStationSubject() {
     DetachBinding(FStationSubject, FStationAttached, true);
 }
 
-void TInstrumentMitStation::SetStationSubject(const std::shared_ptr<IStationSubject>& value) {
-    if (!value && !FStationSubject) return;
+void TInstrumentMitStation::RetuneBinding(std::shared_ptr<IStationSubject>& station, bool& attached,
+                                          const std::shared_ptr<IStationSubject>& value,
+                                          const std::function<void()>& recompute) {
+    if (!value && !station) return;
     // The radial layer draws once, after the indication has been recomputed.
     const TNotificationBracket bracket;
     TUpdateBracket repaint(Image32);
-    DetachBinding(FStationSubject, FStationAttached, false);
-    FStationSubject = value;
-    if (value) AttachBinding(FStationSubject, FStationAttached, false);
+    DetachBinding(station, attached, false);
+    station = value;
+    if (value) AttachBinding(station, attached, false);
     // The station's position notice only recomputes when the position differs
     // from the stored one, so a retune to a station at the same place (or at
     // (0, 0)) would keep the old indication; without a station the indication
     // falls back to its rest position at once. Either way: recompute, paint once.
-    UpdateIndication(false);
+    recompute();
     FullRepaint();
+}
+
+void TInstrumentMitStation::SetStationSubject(const std::shared_ptr<IStationSubject>& value) {
+    RetuneBinding(FStationSubject, FStationAttached, value, [this] { UpdateIndication(false); });
+}
+
+void TInstrumentMitStation::SelectCourse(bool courseChanged) {
+    {
+        TUpdateBracket bracket(Image32);
+        const bool indicationChanged = UpdateIndication(false);
+        if (courseChanged || indicationChanged) FullRepaint();
+    }
+    // Announced only once the TO/FROM state belongs to the new course, so
+    // that the map never draws the new course with the old state.
+    if (courseChanged) Notify(ntOBS);
 }

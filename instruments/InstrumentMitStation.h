@@ -2,6 +2,8 @@
 
 #include "instruments/InstrumentMitPlane.h"
 
+#include <functional>
+
 // An aircraft-bound instrument that is also tuned to one radio station. While
 // the binding is attached the instrument and the map's radial layer observe the
 // station, and the radial layer observes the instrument.
@@ -36,6 +38,15 @@ protected:
     // (the two-needle RMI has two). Return whether anything changed.
     bool AttachBinding(const std::shared_ptr<IStationSubject>& station, bool& attached, bool paint);
     bool DetachBinding(const std::shared_ptr<IStationSubject>& station, bool& attached, bool paint);
+    // Tunes one binding to value (none untunes it), then lets recompute bring
+    // its indication up to date and paints the face once.
+    void RetuneBinding(std::shared_ptr<IStationSubject>& station, bool& attached,
+                       const std::shared_ptr<IStationSubject>& value, const std::function<void()>& recompute);
+
+    // After the selected course of a course instrument (VOR indicator, HSI)
+    // was stored without a repaint: the indication follows and the face is
+    // painted once, and a changed course is announced after that.
+    void SelectCourse(bool courseChanged);
 
     std::shared_ptr<IStationSubject> FStationSubject;
     TSinglePoint FStationPosition;

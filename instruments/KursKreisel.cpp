@@ -41,10 +41,5 @@ bool TKursKreisel::UpdateHeading(bool redraw) {
 }
 
 bool TKursKreisel::UpdateScaleHeading(bool redraw, float value) {
-    const float a = NormalizeAngle(value);
-    if (a == FScaleHeading) return false;
-    FScaleHeading = a;
-    if (!redraw) return true;
-    FullRepaint();
-    return false;
+    return StoreAndRepaint(FScaleHeading, NormalizeAngle(value), redraw);
 }

@@ -58,12 +58,8 @@ bool TRMI2::UpdateRB2(bool redraw) {
 }
 
 bool TRMI2::SetRB2(bool redraw, float value) {
-    const float b = FStation2Subject ? NormalizeAngle(value) : 0.0f;
-    if (b == FRB2) return false;
-    FRB2 = b;
-    if (!redraw) return true;
-    RepaintNeedle();
-    return false;
+    return StoreAndRepaint(FRB2, FStation2Subject ? NormalizeAngle(value) : 0.0f, redraw,
+                           [this] { RepaintNeedle(); });
 }
 
 bool TRMI2::UpdateIndication(bool redraw) {
@@ -103,9 +99,7 @@ void TRMI2::PaintSymbols() {
 }
 
 void TRMI2::SetZeigerBelegung(bool value) {
-    if (value == FZeigerBelegung) return;
-    FZeigerBelegung = value;
-    FullRepaint();
+    StoreAndRepaint(FZeigerBelegung, value, true);
 }
 
 void TRMI2::AttachStation2Subject() {
@@ -117,15 +111,6 @@ void TRMI2::DetachStation2Subject() {
 }
 
 void TRMI2::SetStation2Subject(const std::shared_ptr<IStationSubject>& value) {
-    if (!value && !FStation2Subject) return;
-    // The radial layer draws once, after the needle has its new bearing.
-    const TNotificationBracket bracket;
-    TUpdateBracket repaint(Image32);
-    DetachBinding(FStation2Subject, FStation2Attached, false);
-    FStation2Subject = value;
-    if (value) AttachBinding(FStation2Subject, FStation2Attached, false);
-    // Recompute even when the new station stands where the stored position
-    // says; untuned, needle 2 rests at the top and its legend entry goes at once.
-    UpdateRB2(false);
-    FullRepaint();
+    // Untuned, needle 2 rests at the top and its legend entry goes at once.
+    RetuneBinding(FStation2Subject, FStation2Attached, value, [this] { UpdateRB2(false); });
 }

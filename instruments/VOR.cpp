@@ -72,42 +72,21 @@ bool TVOR::UpdateHeading(bool) {
 
 bool TVOR::SetOBS(bool redraw, float value) {
     const float v = NormalizeAngle(value);
-    if (v == FOBS) return false;
-    FOBS = v;
+    // The card always has the OBS at the top.
     FScaleHeading = v;
-    if (!redraw) return true;
-    FullRepaint();
-    return false;
+    return StoreAndRepaint(FOBS, v, redraw);
 }
 
 bool TVOR::SetToFrom(int state, bool redraw) {
-    if (state == FToFrom) return false;
-    FToFrom = state;
-    if (!redraw) return true;
-    FullRepaint();
-    return false;
+    return StoreAndRepaint(FToFrom, state, redraw);
 }
 
 bool TVOR::SetAblage(bool redraw, float value) {
-    const float v = IsTuned() ? value : 0.0f;
-    if (v == FAblage) return false;
-    FAblage = v;
-    if (!redraw) return true;
-    RepaintNeedle();
-    return false;
+    return StoreAndRepaint(FAblage, IsTuned() ? value : 0.0f, redraw, [this] { RepaintNeedle(); });
 }
 
 void TVOR::SetValue(float value) {
-    bool obsChanged = false;
-    {
-        TUpdateBracket bracket(Image32);
-        obsChanged = SetOBS(false, value);
-        const bool indicationChanged = UpdateIndication(false);
-        if (obsChanged || indicationChanged) FullRepaint();
-    }
-    // Announced only once the TO/FROM state belongs to the new course, so
-    // that the map never draws the new course with the old state.
-    if (obsChanged) Notify(ntOBS);
+    SelectCourse(SetOBS(false, value));
 }
 
 void TVOR::SetValueInc(int inc) {
@@ -115,9 +94,7 @@ void TVOR::SetValueInc(int inc) {
 }
 
 void TVOR::SetDirToStation(bool value) {
-    if (value == FDirToStation) return;
-    FDirToStation = value;
-    FullRepaint();
+    StoreAndRepaint(FDirToStation, value, true);
 }
 
 // --- painting ----------------------------------------------------------------
