@@ -9,10 +9,11 @@
 #include <limits>
 #include <numbers>
 
-// QPainter fills, frames, copies and blends (platform/PainterRaster.cpp).
-// The rasterisers below are kept where bench/bench_raster.cpp measured
-// QPainter slower on the same image (lines, polygons, circles, discs, arcs,
-// dots, the integer rectangles and lines, short labels),
+// QPainter copies and blends (platform/PainterRaster.cpp); QImage::fill
+// fills. The rasterisers below are kept where bench/bench_raster.cpp
+// measured QPainter slower on the same image (lines, polygons, circles,
+// discs, arcs, dots, the integer rectangles and lines, short labels), where
+// a painter would stay with each of thousands of small bitmaps (the frame),
 // where it has no such operation (the per-pixel dash pattern, the exchange of
 // one colour, the partial redraw of DrawLines), or where its picture differs
 // from ours by more than the faces allow (turned text).
@@ -311,7 +312,10 @@ void Bitmap32::Fill(TColor32 color) {
                 if (!m_shownValid) m_damage.MarkRect(r);
             });
         } else {
-            PainterRaster::Fill(m_image, color);
+            // QImage::fill, not a painter: a painter once begun on an image
+            // leaves its engine (a few kilobytes) with it for the image's
+            // life, and the map holds thousands of small symbol bitmaps.
+            m_image.fill(p);
             // Without an earlier record to compare with, all of it changed.
             if (!m_shownValid) m_damage.MarkAll();
         }
@@ -344,7 +348,22 @@ void Bitmap32::FillRect(int x1, int y1, int x2, int y2, TColor32 color) {
 void Bitmap32::FrameRect(int x1, int y1, int x2, int y2, TColor32 color) {
     if (x1 > x2) std::swap(x1, x2);
     if (y1 > y2) std::swap(y1, y2);
-    PainterRaster::FrameRect(m_image, x1, y1, x2, y2, color);
+    // Our own pixels rather than a painter, which would stay with every
+    // VOR symbol's bitmap (see Fill).
+    const quint32 p = Premultiplied(color);
+    auto put = [&](int x, int y) {
+        if (x >= 0 && y >= 0 && x < Width() && y < Height()) reinterpret_cast<quint32*>(m_image.scanLine(y))[x] = p;
+    };
+    const int cx1 = std::max(x1, 0), cx2 = std::min(x2, Width() - 1);
+    for (int x = cx1; x <= cx2; ++x) {
+        put(x, y1);
+        put(x, y2);
+    }
+    const int cy1 = std::max(y1, 0), cy2 = std::min(y2, Height() - 1);
+    for (int y = cy1; y <= cy2; ++y) {
+        put(x1, y);
+        put(x2, y);
+    }
     Record(TKey(opFrameRect).Add(x1).Add(y1).Add(x2).Add(y2).Add(quint64(color)).Rect(QRect(QPoint(x1, y1), QPoint(x2, y2))));
 }
 

@@ -86,32 +86,6 @@ const QImage& LabelImage(const QString& text, int points, Color color) {
     return *cache.insert(key, image);
 }
 
-void Fill(QImage& image, Color color) {
-    if (image.isNull()) return;
-    QPainter p(&image);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(image.rect(), QColor::fromRgba(color));
-}
-
-void FrameRect(QImage& image, int x1, int y1, int x2, int y2, Color color) {
-    if (image.isNull()) return;
-    if (x1 > x2) std::swap(x1, x2);
-    if (y1 > y2) std::swap(y1, y2);
-    // An edge beyond the image stays beyond it one pixel out, and the sides'
-    // lengths stay in int range whatever the corners.
-    x1 = std::clamp(x1, -1, image.width());
-    x2 = std::clamp(x2, -1, image.width());
-    y1 = std::clamp(y1, -1, image.height());
-    y2 = std::clamp(y2, -1, image.height());
-    QPainter p(&image);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    const QColor c = QColor::fromRgba(color);
-    p.fillRect(QRect(x1, y1, x2 - x1 + 1, 1), c);
-    p.fillRect(QRect(x1, y2, x2 - x1 + 1, 1), c);
-    p.fillRect(QRect(x1, y1, 1, y2 - y1 + 1), c);
-    p.fillRect(QRect(x2, y1, 1, y2 - y1 + 1), c);
-}
-
 void CopyFrom(QImage& image, const QImage& source, int x, int y) {
     if (image.isNull() || source.isNull()) return;
     QPainter p(&image);

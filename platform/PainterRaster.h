@@ -27,12 +27,6 @@ QSize TextExtent(const QString& text, int points);
 // empty text.
 const QImage& LabelImage(const QString& text, int points, Color color);
 
-// The whole image one colour, replacing what was there.
-void Fill(QImage& image, Color color);
-// One-pixel frame with both corners drawn, replacing what was there;
-// corners in any order.
-void FrameRect(QImage& image, int x1, int y1, int x2, int y2, Color color);
-
 // source at (x, y), replacing the pixels it covers.
 void CopyFrom(QImage& image, const QImage& source, int x, int y);
 // source at (x, y), source-over.

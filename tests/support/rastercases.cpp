@@ -128,6 +128,32 @@ void FillRect(QImage& image, int x1, int y1, int x2, int y2, Color color) {
     p.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), ColorOf(color));
 }
 
+void Fill(QImage& image, Color color) {
+    if (image.isNull()) return;
+    QPainter p(&image);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(image.rect(), ColorOf(color));
+}
+
+void FrameRect(QImage& image, int x1, int y1, int x2, int y2, Color color) {
+    if (image.isNull()) return;
+    if (x1 > x2) std::swap(x1, x2);
+    if (y1 > y2) std::swap(y1, y2);
+    // An edge beyond the image stays beyond it one pixel out, and the sides'
+    // lengths stay in int range whatever the corners.
+    x1 = std::clamp(x1, -1, image.width());
+    x2 = std::clamp(x2, -1, image.width());
+    y1 = std::clamp(y1, -1, image.height());
+    y2 = std::clamp(y2, -1, image.height());
+    QPainter p(&image);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    const QColor c = ColorOf(color);
+    p.fillRect(QRect(x1, y1, x2 - x1 + 1, 1), c);
+    p.fillRect(QRect(x1, y2, x2 - x1 + 1, 1), c);
+    p.fillRect(QRect(x1, y1, 1, y2 - y1 + 1), c);
+    p.fillRect(QRect(x2, y1, 1, y2 - y1 + 1), c);
+}
+
 void VertLine(QImage& image, int x, int y1, int y2, Color color) {
     if (image.isNull()) return;
     if (y1 > y2) std::swap(y1, y2);
@@ -329,7 +355,7 @@ const std::vector<TRasterCase>& RasterCases() {
         row(
             "Fill, a face's grey", face, yellow,
             [](Bitmap32& b) { b.Fill(b.Pixel(0, 0) == grey ? yellow : grey); },
-            [](QImage& i) { PainterRaster::Fill(i, i.pixel(0, 0) == grey ? yellow : grey); });
+            [](QImage& i) { Painter::Fill(i, i.pixel(0, 0) == grey ? yellow : grey); });
 
         row(
             "FillRect, the cross bar", face, grey,
@@ -342,11 +368,11 @@ const std::vector<TRasterCase>& RasterCases() {
         row(
             "FrameRect, the VOR frame", station, white,
             [](Bitmap32& b) { b.FrameRect(10, 20, 40, 48, black); },
-            [](QImage& i) { PainterRaster::FrameRect(i, 10, 20, 40, 48, black); });
+            [](QImage& i) { Painter::FrameRect(i, 10, 20, 40, 48, black); });
         row(
             "FrameRect, corners swapped", station, white,
             [](Bitmap32& b) { b.FrameRect(40, 48, 10, 20, black); },
-            [](QImage& i) { PainterRaster::FrameRect(i, 40, 48, 10, 20, black); });
+            [](QImage& i) { Painter::FrameRect(i, 40, 48, 10, 20, black); });
         // Sides beyond the bitmap are not drawn, however far away their corners.
         row(
             "FrameRect, sides far outside", station, white,
