@@ -26,8 +26,7 @@ void TADF::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
 }
 
 void TADF::ShowLayers(bool value) {
-    InstrumentLayer->SetVisible(false);
-    ZeigerLayer->SetVisible(value);
+    ShowNeedleLayer(*ZeigerLayer, value);
 }
 
 void TADF::Paint() {
@@ -43,9 +42,7 @@ void TADF::PaintNeedle() {
 }
 
 void TADF::RepaintNeedle() {
-    TUpdateBracket bracket(Image32);
-    PaintNeedle();
-    ZeigerLayer->Changed();
+    RepaintLayer(*ZeigerLayer, [this] { PaintNeedle(); });
 }
 
 float TADF::GetRB() {

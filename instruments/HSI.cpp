@@ -58,8 +58,7 @@ void THSI::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
 }
 
 void THSI::ShowLayers(bool value) {
-    InstrumentLayer->SetVisible(false);
-    ZeigerLayer->SetVisible(value);
+    ShowNeedleLayer(*ZeigerLayer, value);
 }
 
 // --- indication -------------------------------------------------------------
@@ -69,13 +68,8 @@ bool THSI::UpdateIndication(bool redraw) {
         ComputeCourseIndication(IsTuned(), FStationPosition, FPlanePosition, FCourse);
     const bool flagChanged = SetToFrom(ind.ToFrom, false);
     const bool barChanged = SetAblage(false, ind.Ablage);
-    if (!redraw) return flagChanged || barChanged;
-    // Triangle and flag live on the dial; the needle layer alone is enough otherwise.
-    if (flagChanged)
-        FullRepaint();
-    else if (barChanged)
-        RepaintBar();
-    return false;
+    // The triangle lives on the dial as well as the flag.
+    return RepaintCourseIndication(redraw, flagChanged, barChanged, [this] { RepaintBar(); });
 }
 
 bool THSI::UpdateHeading(bool redraw) {
@@ -196,8 +190,5 @@ void THSI::PaintDeviationBar() {
 }
 
 void THSI::RepaintBar() {
-    TUpdateBracket bracket(Image32);
-    PaintDeviationBar();
-    ZeigerLayer->Changed();
-    bracket.MarkChanged();
+    RepaintLayer(*ZeigerLayer, [this] { PaintDeviationBar(); });
 }

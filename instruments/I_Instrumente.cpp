@@ -86,6 +86,17 @@ void TInstrument::ShowLayers(bool value) {
     InstrumentLayer->SetVisible(value);
 }
 
+void TInstrument::ShowNeedleLayer(BitmapLayer& needleLayer, bool value) {
+    InstrumentLayer->SetVisible(false);
+    needleLayer.SetVisible(value);
+}
+
+void TInstrument::RepaintLayer(BitmapLayer& layer, const std::function<void()>& paint) {
+    TUpdateBracket bracket(Image32);
+    paint();
+    layer.Changed();
+}
+
 void TInstrument::FullRepaint() {
     // Drawing on a visible layer marks the surface itself; a hidden face costs no refresh.
     TUpdateBracket bracket(Image32);

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTransform>
 
+#include <functional>
 #include <memory>
 #include <type_traits>
 #include <vector>
@@ -75,6 +76,12 @@ protected:
     // show a blended needle layer made here instead. The layers hold pixels
     // only while the instrument is shown (see SetVisible).
     std::unique_ptr<BitmapLayer> CreateFaceLayer(BitmapLayer::DrawMode mode, bool visible);
+    // ShowLayers of a needle instrument: the face layer stays hidden as the
+    // cached dial, and needleLayer, the dial with the needle, is on screen.
+    void ShowNeedleLayer(BitmapLayer& needleLayer, bool value);
+    // paint recomposes layer inside one update bracket: one screen refresh
+    // while the layer is shown, none while it is hidden.
+    void RepaintLayer(BitmapLayer& layer, const std::function<void()>& paint);
 
     void PaintScale();
     // Legend of a needle outside the bezel: kind 1 lower right (filled needle),

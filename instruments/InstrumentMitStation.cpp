@@ -80,6 +80,16 @@ void TInstrumentMitStation::SetStationSubject(const std::shared_ptr<IStationSubj
     RetuneBinding(FStationSubject, FStationAttached, value, [this] { UpdateIndication(false); });
 }
 
+bool TInstrumentMitStation::RepaintCourseIndication(bool redraw, bool flagChanged, bool needleChanged,
+                                                    const std::function<void()>& repaintNeedle) {
+    if (!redraw) return flagChanged || needleChanged;
+    if (flagChanged)
+        FullRepaint();
+    else if (needleChanged)
+        repaintNeedle();
+    return false;
+}
+
 void TInstrumentMitStation::SelectCourse(bool courseChanged) {
     {
         TUpdateBracket bracket(Image32);

@@ -47,6 +47,12 @@ protected:
     // was stored without a repaint: the indication follows and the face is
     // painted once, and a changed course is announced after that.
     void SelectCourse(bool courseChanged);
+    // What a course instrument owes once its TO/FROM state and deviation are
+    // stored without a repaint (the result of UpdateIndication). The flag lives
+    // on the dial, so its change repaints the whole face; a deviation change
+    // alone recomposes only the needle layer.
+    bool RepaintCourseIndication(bool redraw, bool flagChanged, bool needleChanged,
+                                 const std::function<void()>& repaintNeedle);
 
     std::shared_ptr<IStationSubject> FStationSubject;
     TSinglePoint FStationPosition;

@@ -47,8 +47,7 @@ void TVOR::Init(ImageSurface* anImage, int aLeft, int aTop, int aWidth,
 }
 
 void TVOR::ShowLayers(bool value) {
-    InstrumentLayer->SetVisible(false);
-    ZeigerLayer->SetVisible(value);
+    ShowNeedleLayer(*ZeigerLayer, value);
 }
 
 // --- indication -------------------------------------------------------------
@@ -57,13 +56,7 @@ bool TVOR::UpdateIndication(bool redraw) {
     const TCourseIndication ind = ComputeCourseIndication(IsTuned(), FStationPosition, FPlanePosition, FOBS);
     const bool flagChanged = SetToFrom(ind.ToFrom, false);
     const bool needleChanged = SetAblage(false, ind.Ablage);
-    if (!redraw) return flagChanged || needleChanged;
-    // The flag lives on the dial; the needle layer alone is enough otherwise.
-    if (flagChanged)
-        FullRepaint();
-    else if (needleChanged)
-        RepaintNeedle();
-    return false;
+    return RepaintCourseIndication(redraw, flagChanged, needleChanged, [this] { RepaintNeedle(); });
 }
 
 bool TVOR::UpdateHeading(bool) {
@@ -175,8 +168,5 @@ void TVOR::PaintDirectionMark(Bitmap32& bmp) {
 }
 
 void TVOR::RepaintNeedle() {
-    TUpdateBracket bracket(Image32);
-    PaintNeedle();
-    ZeigerLayer->Changed();
-    bracket.MarkChanged();
+    RepaintLayer(*ZeigerLayer, [this] { PaintNeedle(); });
 }
