@@ -165,6 +165,9 @@ QComboBox* TfrmMainTalvex::MakeStationSelector(QWidget* row, const char* name, i
     selector->setObjectName(QLatin1String(name));
     selector->setGeometry(x, 0, width, 22);
     selector->setProperty("tag", slotCode);
+    // At 55 pixels the style's own padding left only "VOR" of "VOR 1": which
+    // station is tuned has to be readable at a glance.
+    selector->setStyleSheet(QStringLiteral("QComboBox { padding: 1px 0px 1px 3px; }"));
     selector->setVisible(false);
     // A pick by the user, never a list refilled or selected from code.
     connect(selector, &QComboBox::activated, this, [this, selector] { cbFreqChange(selector); });
