@@ -199,27 +199,32 @@ void Bitmap32::RecordCover(const TOp& op) {
     Notify();
 }
 
+void Bitmap32::MarkDifferences(TTileMask& tiles, const std::vector<TOp>& now,
+                               const std::vector<TOp>& before) const {
+    // The pixels are the same wherever the same operations touched them in
+    // the same order: match the two records in order, and whatever either
+    // has that the other lacks is marked.
+    std::size_t i = 0;
+    const std::size_t n = before.size();
+    for (const TOp& op : now) {
+        std::size_t j = i;
+        while (j < n && (before[j].k1 != op.k1 || before[j].k2 != op.k2))
+            ++j;
+        if (j == n) {
+            MarkOp(tiles, op);
+            continue;
+        }
+        for (; i < j; ++i)
+            MarkOp(tiles, before[i]);
+        i = j + 1;
+    }
+    for (; i < n; ++i)
+        MarkOp(tiles, before[i]);
+}
+
 void Bitmap32::CollectDamage() {
     if (m_pendingOps && m_opsValid && m_shownValid) {
-        // The pixels are the same wherever the same operations touched them
-        // in the same order: match the new record against the old one in
-        // order, and whatever either has that the other lacks is damage.
-        std::size_t i = 0;
-        const std::size_t n = m_shownOps.size();
-        for (const TOp& op : m_ops) {
-            std::size_t j = i;
-            while (j < n && (m_shownOps[j].k1 != op.k1 || m_shownOps[j].k2 != op.k2))
-                ++j;
-            if (j == n) {
-                MarkOp(m_damage, op);
-                continue;
-            }
-            for (; i < j; ++i)
-                MarkOp(m_damage, m_shownOps[i]);
-            i = j + 1;
-        }
-        for (; i < n; ++i)
-            MarkOp(m_damage, m_shownOps[i]);
+        MarkDifferences(m_damage, m_ops, m_shownOps);
     }
     m_pendingOps = false;
     m_shownOps = m_ops;
@@ -572,26 +577,10 @@ void Bitmap32::DrawLines(TColor32 background, const std::vector<TLine>& lines) {
             Record(ops[i]);
         }
     } else {
-        // The tiles where the two sequences differ: the lines either has
-        // that the other lacks, matched in order. Anywhere else the same
-        // lines are drawn in the same order over the same background.
+        // Anywhere the two sequences of lines agree, the same lines are
+        // drawn in the same order over the same background.
         m_redraw.Clear();
-        std::size_t i = 0;
-        const std::size_t n = m_lines.size();
-        for (const TOp& op : ops) {
-            std::size_t j = i;
-            while (j < n && (m_lines[j].k1 != op.k1 || m_lines[j].k2 != op.k2))
-                ++j;
-            if (j == n) {
-                MarkOp(m_redraw, op);
-                continue;
-            }
-            for (; i < j; ++i)
-                MarkOp(m_redraw, m_lines[i]);
-            i = j + 1;
-        }
-        for (; i < n; ++i)
-            MarkOp(m_redraw, m_lines[i]);
+        MarkDifferences(m_redraw, ops, m_lines);
 
         // The operation record no longer describes the pixels: from here on
         // damage is counted in tiles until the next covering operation.

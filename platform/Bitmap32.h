@@ -161,6 +161,9 @@ private:
     // A dashed line with the current pattern from its current position,
     // which moves on to where the line ends.
     void RasterDashed(float x1, float y1, float x2, float y2, const TTileMask* clip);
+    // Marks the tiles of every operation that one record has and the other
+    // lacks, the two matched in order.
+    void MarkDifferences(TTileMask& tiles, const std::vector<TOp>& now, const std::vector<TOp>& before) const;
     // Book-keeping after a drawing operation and the change notice.
     void Record(const TOp& op, bool notify = true);
     // The same for an operation that replaced every pixel: the record starts anew with it.
