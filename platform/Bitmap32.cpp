@@ -408,10 +408,11 @@ std::size_t DashEntry(std::size_t pos, double k, std::size_t size) {
 // the number of major-axis steps the whole (unclipped) line has, so that a
 // dash pattern advances as if every step had been drawn. colorAt gets the
 // step number (a double: lines may start far outside the bitmap); it is
-// called once for every step on the bitmap, in order, the number rising by
-// one each time, so that a pattern can follow it without dividing. With a
+// called for the steps on the bitmap in order, the number rising by one
+// each time, so that a pattern can follow it without dividing. With a
 // clip, only pixels in its marked tiles are drawn, exactly as they would be
-// without it.
+// without it, and a tile's worth of steps with no marked tile is passed
+// over without a call: the number then jumps.
 template <typename ColorAt>
 double Bitmap32::RasterLine(double x1, double y1, double x2, double y2, ColorAt colorAt, const TTileMask* clip) {
     const double steps = LineSteps(x1, y1, x2, y2);
